@@ -1,0 +1,348 @@
+#include "fakes/Fakes.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace epiloom::testing {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
+bool IsProfileSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimProfile(std::string_view text) {
+  while (!text.empty() && IsProfileSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsProfileSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Splits at CR LF, CR or LF.
+std::vector<std::string_view> ProfileLines(std::string_view content) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    if (content[i] != '\r' && content[i] != '\n') continue;
+    lines.push_back(content.substr(start, i - start));
+    if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < content.size()) lines.push_back(content.substr(start));
+  return lines;
+}
+
+bool IsSectionLine(std::string_view line, std::string_view* name) {
+  line = TrimProfile(line);
+  if (line.empty() || line.front() != '[') return false;
+  const std::size_t close = line.find(']');
+  if (close == std::string_view::npos) return false;
+  *name = TrimProfile(line.substr(1, close - 1));
+  return true;
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  if (pattern.empty()) return name.empty();
+  if (pattern.front() == '*') {
+    for (std::size_t skip = 0; skip <= name.size(); ++skip) {
+      if (WildcardMatch(pattern.substr(1), name.substr(skip))) return true;
+    }
+    return false;
+  }
+  if (name.empty()) return false;
+  const bool same = pattern.front() == '?' ||
+                    std::tolower(static_cast<unsigned char>(pattern.front())) ==
+                        std::tolower(static_cast<unsigned char>(name.front()));
+  return same && WildcardMatch(pattern.substr(1), name.substr(1));
+}
+
+// --- FakeProgramFolder ---------------------------------------------------
+
+bool FakeProgramFolder::Exists(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  return files_.count(Lower(name)) != 0;
+}
+
+std::optional<std::string> FakeProgramFolder::ReadFile(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  const auto found = files_.find(Lower(name));
+  if (found == files_.end()) return std::nullopt;
+  return found->second;
+}
+
+bool FakeProgramFolder::WriteFile(const std::string& name, std::string_view bytes) {
+  std::lock_guard lock(mutex_);
+  if (!writable_) return false;
+  ++writes_;
+  files_[Lower(name)] = std::string(bytes);
+  spelled_.emplace(Lower(name), name);
+  return true;
+}
+
+bool FakeProgramFolder::ReplaceFile(const std::string& name, std::string_view bytes) {
+  return WriteFile(name, bytes);
+}
+
+bool FakeProgramFolder::DeleteFile(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  if (!writable_) return false;
+  files_.erase(Lower(name));
+  spelled_.erase(Lower(name));
+  return true;
+}
+
+std::vector<std::string> FakeProgramFolder::ListFiles(const std::string& pattern) const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> names;
+  for (const auto& [lower, name] : spelled_) {
+    if (WildcardMatch(pattern, name)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void FakeProgramFolder::Put(const std::string& name, std::string bytes) {
+  std::lock_guard lock(mutex_);
+  files_[Lower(name)] = std::move(bytes);
+  spelled_[Lower(name)] = name;
+}
+
+std::map<std::string, std::string> FakeProgramFolder::Files() const {
+  std::lock_guard lock(mutex_);
+  std::map<std::string, std::string> result;
+  for (const auto& [lower, name] : spelled_) result[name] = files_.at(lower);
+  return result;
+}
+
+void FakeProgramFolder::SetWritable(bool writable) {
+  std::lock_guard lock(mutex_);
+  writable_ = writable;
+}
+
+int FakeProgramFolder::writes() const {
+  std::lock_guard lock(mutex_);
+  return writes_;
+}
+
+// --- FakeProfileFile -----------------------------------------------------
+
+std::string FakeProfileFile::NameOf(const std::string& path) const {
+  const std::string folder = folder_.Path();
+  if (path.compare(0, folder.size(), folder) == 0) return path.substr(folder.size());
+  return path;  // not in the folder: never found
+}
+
+std::string FakeProfileFile::ReadString(const std::string& path, const std::string& section,
+                                        const std::string& key, const std::string& fallback) const {
+  const auto content = folder_.ReadFile(NameOf(path));
+  if (!content) return fallback;
+  bool inSection = false;
+  for (std::string_view line : ProfileLines(*content)) {
+    std::string_view name;
+    if (IsSectionLine(line, &name)) {
+      inSection = Lower(name) == Lower(section);
+      continue;
+    }
+    if (!inSection) continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (Lower(TrimProfile(line.substr(0, equals))) != Lower(key)) continue;
+    std::string_view value = TrimProfile(line.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+      value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, 259));
+  }
+  return fallback;
+}
+
+bool FakeProfileFile::WriteString(const std::string& path, const std::string& section, const std::string& key,
+                                  const std::string& value) {
+  const std::string name = NameOf(path);
+  const std::string content = folder_.ReadFile(name).value_or("");
+  std::string result;
+  bool inSection = false, sectionSeen = false, written = false;
+  for (std::string_view line : ProfileLines(content)) {
+    std::string_view sectionName;
+    if (IsSectionLine(line, &sectionName)) {
+      if (inSection && !written) {
+        result += key + "=" + value + "\r\n";
+        written = true;
+      }
+      inSection = Lower(sectionName) == Lower(section);
+      sectionSeen = sectionSeen || inSection;
+    } else if (inSection && !written) {
+      const std::size_t equals = line.find('=');
+      if (equals != std::string_view::npos && Lower(TrimProfile(line.substr(0, equals))) == Lower(key)) {
+        result += key + "=" + value + "\r\n";
+        written = true;
+        continue;
+      }
+    }
+    result.append(line);
+    result += "\r\n";
+  }
+  if (!written) {
+    if (!sectionSeen) result += "[" + section + "]\r\n";
+    result += key + "=" + value + "\r\n";
+  }
+  return folder_.WriteFile(name, result);
+}
+
+// --- FakeClock -----------------------------------------------------------
+
+double FakeClock::SecondsSinceMidnight() {
+  std::lock_guard lock(mutex_);
+  return now_;
+}
+
+void FakeClock::Sleep(int milliseconds) {
+  std::lock_guard lock(mutex_);
+  sleeps_.push_back(milliseconds);
+  now_ += milliseconds / 1000.0;
+}
+
+void FakeClock::Set(double now) {
+  std::lock_guard lock(mutex_);
+  now_ = now;
+}
+
+std::vector<int> FakeClock::sleeps() const {
+  std::lock_guard lock(mutex_);
+  return sleeps_;
+}
+
+// --- RecordingWindow -----------------------------------------------------
+
+void RecordingWindow::SetText(int controlId, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  texts_[controlId] = text;
+  ++textWrites_[controlId];
+  log_.push_back("text " + std::to_string(controlId) + " " + text);
+}
+
+void RecordingWindow::Show(int controlId, bool visible) {
+  std::lock_guard lock(mutex_);
+  visible_[controlId] = visible;
+  log_.push_back(std::string(visible ? "show " : "hide ") + std::to_string(controlId));
+}
+
+void RecordingWindow::Enable(int controlId, bool enabled) {
+  std::lock_guard lock(mutex_);
+  enabled_[controlId] = enabled;
+  log_.push_back(std::string(enabled ? "enable " : "disable ") + std::to_string(controlId));
+}
+
+int RecordingWindow::ListCount(int controlId) {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(lists_[controlId].size());
+}
+
+int RecordingWindow::ListAppend(int controlId, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  auto& items = lists_[controlId];
+  items.push_back({text, 0});
+  log_.push_back("append " + std::to_string(controlId) + " " + text);
+  return static_cast<int>(items.size()) - 1;
+}
+
+void RecordingWindow::ListSetItemData(int controlId, int index, std::intptr_t data) {
+  std::lock_guard lock(mutex_);
+  auto& items = lists_[controlId];
+  if (index >= 0 && static_cast<std::size_t>(index) < items.size()) items[index].data = data;
+  log_.push_back("data " + std::to_string(controlId) + " " + std::to_string(index) + " " + std::to_string(data));
+}
+
+void RecordingWindow::Repaint(int controlId) {
+  std::lock_guard lock(mutex_);
+  ++repaints_;
+  log_.push_back("repaint " + std::to_string(controlId));
+}
+
+std::string RecordingWindow::Text(int controlId) const {
+  std::lock_guard lock(mutex_);
+  const auto found = texts_.find(controlId);
+  return found == texts_.end() ? std::string() : found->second;
+}
+
+bool RecordingWindow::HasText(int controlId) const {
+  std::lock_guard lock(mutex_);
+  return texts_.count(controlId) != 0;
+}
+
+int RecordingWindow::TextWrites(int controlId) const {
+  std::lock_guard lock(mutex_);
+  const auto found = textWrites_.find(controlId);
+  return found == textWrites_.end() ? 0 : found->second;
+}
+
+bool RecordingWindow::Visible(int controlId) const {
+  std::lock_guard lock(mutex_);
+  const auto found = visible_.find(controlId);
+  return found != visible_.end() && found->second;
+}
+
+bool RecordingWindow::Enabled(int controlId) const {
+  std::lock_guard lock(mutex_);
+  const auto found = enabled_.find(controlId);
+  return found == enabled_.end() || found->second;
+}
+
+std::vector<RecordingWindow::ListItem> RecordingWindow::Items(int controlId) const {
+  std::lock_guard lock(mutex_);
+  const auto found = lists_.find(controlId);
+  return found == lists_.end() ? std::vector<ListItem>{} : found->second;
+}
+
+std::vector<std::string> RecordingWindow::log() const {
+  std::lock_guard lock(mutex_);
+  return log_;
+}
+
+int RecordingWindow::repaints() const {
+  std::lock_guard lock(mutex_);
+  return repaints_;
+}
+
+// --- FakeMessageBoxes ----------------------------------------------------
+
+void FakeMessageBoxes::Notify(const std::string& caption, const std::string& text, NoticeKind kind) {
+  std::lock_guard lock(mutex_);
+  shown_.push_back({caption, text, kind, false});
+}
+
+bool FakeMessageBoxes::AskYesNo(const std::string& caption, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  shown_.push_back({caption, text, NoticeKind::Information, true});
+  return answerYes_;
+}
+
+std::vector<FakeMessageBoxes::Shown> FakeMessageBoxes::shown() const {
+  std::lock_guard lock(mutex_);
+  return shown_;
+}
+
+// --- FakeFetcher ---------------------------------------------------------
+
+std::string FakeFetcher::URLDownloadToString(const std::string& url) {
+  std::lock_guard lock(mutex_);
+  requests_.push_back(url);
+  const auto found = bodies_.find(url);
+  return found == bodies_.end() ? std::string() : found->second;
+}
+
+void FakeFetcher::Serve(const std::string& url, std::string body) {
+  std::lock_guard lock(mutex_);
+  bodies_[url] = std::move(body);
+}
+
+std::vector<std::string> FakeFetcher::requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+}  // namespace epiloom::testing

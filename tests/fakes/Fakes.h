@@ -1,0 +1,151 @@
+// In-memory stand-ins for the platform interfaces, recording what was done.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "i18n/ProfileFile.h"
+#include "site/PageFetcher.h"
+#include "support/Clock.h"
+#include "support/MessageBoxes.h"
+#include "support/ProgramFolder.h"
+#include "support/WindowControls.h"
+
+namespace epiloom::testing {
+
+// A program folder held in memory. Thread-safe, so workers can use it.
+class FakeProgramFolder : public ProgramFolder {
+ public:
+  explicit FakeProgramFolder(std::string path = "C:\\Epiloom\\") : path_(std::move(path)) {}
+
+  std::string Path() const override { return path_; }
+  bool Exists(const std::string& name) const override;
+  std::optional<std::string> ReadFile(const std::string& name) const override;
+  bool WriteFile(const std::string& name, std::string_view bytes) override;
+  bool ReplaceFile(const std::string& name, std::string_view bytes) override;
+  bool DeleteFile(const std::string& name) override;
+  std::vector<std::string> ListFiles(const std::string& pattern) const override;
+
+  // Test set-up and inspection.
+  void Put(const std::string& name, std::string bytes);
+  std::map<std::string, std::string> Files() const;
+  // A read-only folder: every write fails and changes nothing.
+  void SetWritable(bool writable);
+  int writes() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::string path_;
+  std::map<std::string, std::string> files_;  // by lower-cased name
+  std::map<std::string, std::string> spelled_;  // lower-cased name -> name as written
+  bool writable_ = true;
+  int writes_ = 0;
+};
+
+// Case-insensitive "*" / "?" matching, as the platform matches file names.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// Reads and writes INI files of a FakeProgramFolder by the platform's profile
+// rules (see ProfileFile.h); a path is the folder's path + a file name.
+class FakeProfileFile : public ProfileFile {
+ public:
+  explicit FakeProfileFile(FakeProgramFolder& folder) : folder_(folder) {}
+  std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
+                         const std::string& fallback) const override;
+  bool WriteString(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+
+ private:
+  std::string NameOf(const std::string& path) const;
+  FakeProgramFolder& folder_;
+};
+
+class FakeClock : public Clock {
+ public:
+  explicit FakeClock(double now = 12 * 3600.0) : now_(now) {}
+  double SecondsSinceMidnight() override;
+  // Sleeping advances the fake time and is recorded.
+  void Sleep(int milliseconds) override;
+  void Set(double now);
+  std::vector<int> sleeps() const;
+
+ private:
+  mutable std::mutex mutex_;
+  double now_;
+  std::vector<int> sleeps_;
+};
+
+// Records every control write; answers list queries from its own list.
+class RecordingWindow : public WindowControls {
+ public:
+  struct ListItem {
+    std::string text;
+    std::intptr_t data = 0;
+  };
+
+  void SetText(int controlId, const std::string& text) override;
+  void Show(int controlId, bool visible) override;
+  void Enable(int controlId, bool enabled) override;
+  int ListCount(int controlId) override;
+  int ListAppend(int controlId, const std::string& text) override;
+  void ListSetItemData(int controlId, int index, std::intptr_t data) override;
+  void Repaint(int controlId) override;
+
+  // Inspection. Texts hold the last value set; `log` every call in order.
+  std::string Text(int controlId) const;
+  bool HasText(int controlId) const;
+  int TextWrites(int controlId) const;
+  bool Visible(int controlId) const;  // false when never shown
+  bool Enabled(int controlId) const;  // true when never changed
+  std::vector<ListItem> Items(int controlId) const;
+  std::vector<std::string> log() const;
+  int repaints() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<int, std::string> texts_;
+  std::map<int, int> textWrites_;
+  std::map<int, bool> visible_;
+  std::map<int, bool> enabled_;
+  std::map<int, std::vector<ListItem>> lists_;
+  std::vector<std::string> log_;
+  int repaints_ = 0;
+};
+
+class FakeMessageBoxes : public MessageBoxes {
+ public:
+  struct Shown {
+    std::string caption;
+    std::string text;
+    NoticeKind kind = NoticeKind::Information;
+    bool question = false;
+  };
+  void Notify(const std::string& caption, const std::string& text, NoticeKind kind) override;
+  bool AskYesNo(const std::string& caption, const std::string& text) override;
+
+  void AnswerYes(bool yes) { answerYes_ = yes; }
+  std::vector<Shown> shown() const;
+
+ private:
+  mutable std::mutex mutex_;
+  bool answerYes_ = false;
+  std::vector<Shown> shown_;
+};
+
+// Serves URLs from a map; anything else is a failed download (empty body).
+class FakeFetcher : public PageFetcher {
+ public:
+  std::string URLDownloadToString(const std::string& url) override;
+  void Serve(const std::string& url, std::string body);
+  std::vector<std::string> requests() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::string, std::string> bodies_;
+  std::vector<std::string> requests_;
+};
+
+}  // namespace epiloom::testing
