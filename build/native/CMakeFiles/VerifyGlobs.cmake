@@ -15,7 +15,9 @@ endif()
 # dir_sources at src/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/i18n/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/i18n/LanguageChoice.cpp"
   "/work/main/src/i18n/LanguageTexts.cpp"
+  "/work/main/src/i18n/ProfileFile_win.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -25,6 +27,7 @@ endif()
 # dir_sources at src/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/site/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/site/PageDownload_win.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -44,6 +47,7 @@ endif()
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/support/*.cpp")
 set(OLD_GLOB
   "/work/main/src/support/Md5_native.cpp"
+  "/work/main/src/support/ProgramFolder_win.cpp"
   "/work/main/src/support/TextUtil.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")

@@ -1,0 +1,39 @@
+// The program entry: one copy at a time, never beside its updater, then the
+// main window until it ends. Nothing is taken from the command line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "BuildSettings.h"
+#include "app/MainWindow.h"
+
+namespace {
+
+// Creates (or opens) a named mutex and keeps it for the life of the process.
+// False when the name is held by another process or cannot be created.
+bool HoldNamedMutex(const std::string& name) {
+  const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+  if (mutex == nullptr) return false;
+  return ::GetLastError() != ERROR_ALREADY_EXISTS;
+  // The handle is released by the process's end, never before.
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const std::string guardName = std::string(" Epiloom [by ardmoor] ") + epiloom::settings::kVersionLabel;
+  if (!HoldNamedMutex(guardName)) return 0;
+  if (!HoldNamedMutex(std::string("Epiloom") + "-updater")) return 0;
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  // Workers that outlive the window keep the application state alive through
+  // their own references until the process ends.
+  auto app = std::make_shared<epiloom::Application>();
+  epiloom::win::MainWindow mainWindow(app);
+  mainWindow.Run(nullptr);
+  return 0;
+}

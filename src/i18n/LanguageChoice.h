@@ -1,0 +1,62 @@
+// Which language is used, the installed languages, and the texts the main
+// window shows in the chosen language.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "i18n/LanguageTexts.h"
+
+namespace epiloom {
+
+class ProfileFile;
+class ProgramFolder;
+class WindowControls;
+
+// The language-choice file in the program's folder: section "Epiloom", key "Lang".
+inline constexpr char kLanguageChoiceFile[] = "Epiloom-LANG.ini";
+
+// A language code is exactly two characters: longer values keep their first
+// two, shorter ones are padded with blanks.
+std::string MakeLanguageCode(std::string_view value);
+
+// The chosen language from the choice file ("EN" when the file or key is
+// missing), blanks trimmed, as a two-character code.
+std::string ReadLanguageChoice(const ProfileFile& profile, const std::string& folderPath);
+
+// Writes the code, blanks trimmed, to the choice file.
+void SaveLanguageChoice(ProfileFile& profile, const std::string& folderPath, std::string_view code);
+
+// The codes of the language files in the folder ("Epiloom.lang.*"), in the
+// listing's order: the last two characters of each name; the bare name
+// "Epiloom.lang" is skipped.
+std::vector<std::string> InstalledLanguageCodes(const ProgramFolder& folder);
+
+// Reads the texts of language `code` from its file in the folder (the file
+// need not exist: missing texts are the built-in ones).
+LanguageTexts LoadLanguageTexts(const ProfileFile& profile, const std::string& folderPath, std::string_view code);
+
+// What the status line reports while the show list is empty.
+enum StatusPhase : int { kCheckingVersion = 0, kGettingShowList = 1, kNoConnection = 2, kSiteUnavailable = 3 };
+
+// The main window's state that its texts depend on.
+struct MainWindowTextState {
+  int listedShows = 0;
+  int statusPhase = kCheckingVersion;
+  std::string_view favoritesText;
+  std::string_view blacklistText;
+};
+
+// The favourites summary of the settings button: f favourites of which n are
+// not watched yet.
+std::string SettingsButtonText(const LanguageTexts& texts, int favorites, int unwatched);
+std::string DownloadButtonText(const LanguageTexts& texts);
+std::string AboutLineText(const LanguageTexts& texts);
+std::string BlacklistLabelText(const LanguageTexts& texts, int blacklisted);
+std::string ShowCountText(const LanguageTexts& texts, int listedShows);
+
+// Puts the texts of the current language on the main window's controls.
+void ApplyLanguageTexts(WindowControls& window, const LanguageTexts& texts, const MainWindowTextState& state);
+
+}  // namespace epiloom

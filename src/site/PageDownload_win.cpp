@@ -1,0 +1,100 @@
+#include "site/PageDownload_win.h"
+
+#include <cstdlib>
+
+#include "app/Win32Handles.h"
+
+namespace epiloom {
+namespace {
+
+struct UrlParts {
+  bool secure = false;
+  std::string host;
+  INTERNET_PORT port = 0;
+  std::string object;  // path and query
+};
+
+bool CrackUrl(const std::string& url, UrlParts& parts) {
+  char host[256] = {};
+  char path[4096] = {};
+  char extra[4096] = {};
+  URL_COMPONENTSA components{};
+  components.dwStructSize = sizeof components;
+  components.lpszHostName = host;
+  components.dwHostNameLength = sizeof host;
+  components.lpszUrlPath = path;
+  components.dwUrlPathLength = sizeof path;
+  components.lpszExtraInfo = extra;
+  components.dwExtraInfoLength = sizeof extra;
+  if (!::InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &components)) return false;
+  if (components.nScheme != INTERNET_SCHEME_HTTP && components.nScheme != INTERNET_SCHEME_HTTPS) return false;
+  parts.secure = components.nScheme == INTERNET_SCHEME_HTTPS;
+  parts.host = host;
+  parts.port = components.nPort;
+  parts.object = std::string(path) + extra;
+  if (parts.object.empty()) parts.object = "/";
+  return !parts.host.empty();
+}
+
+void SetTimeouts(HINTERNET handle, DWORD timeoutMs) {
+  // Set on the connection (not the root handle, where some WinINet versions
+  // ignore them), so a silent or stalling server cannot hold a worker forever.
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                       INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+    ::InternetSetOptionA(handle, option, &timeoutMs, sizeof timeoutMs);
+  }
+}
+
+}  // namespace
+
+std::string WinInetFetcher::URLDownloadToString(const std::string& url) {
+  UrlParts parts;
+  if (!CrackUrl(url, parts)) return {};
+
+  // The user's system proxy settings apply, as for the browser.
+  win::InternetHandle session(::InternetOpenA("Epiloom", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return {};
+  win::InternetHandle connection(::InternetConnectA(session.get(), parts.host.c_str(), parts.port, nullptr, nullptr,
+                                                    INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection) return {};
+  SetTimeouts(connection.get(), timeoutMs_);
+
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
+  if (parts.secure) flags |= INTERNET_FLAG_SECURE;
+  win::InternetHandle request(
+      ::HttpOpenRequestA(connection.get(), "GET", parts.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+  if (!request) return {};
+  SetTimeouts(request.get(), timeoutMs_);
+  if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return {};
+
+  // WinINet hands over error pages as if they were the resource.
+  DWORD status = 0;
+  DWORD statusSize = sizeof status;
+  if (!::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
+                        nullptr) ||
+      status < 200 || status > 299) {
+    return {};
+  }
+
+  std::string body;
+  char buffer[16384];
+  for (;;) {
+    DWORD read = 0;
+    if (!::InternetReadFile(request.get(), buffer, sizeof buffer, &read)) return {};
+    if (read == 0) break;
+    if (body.size() + read > maxBytes_) return {};
+    body.append(buffer, read);
+  }
+
+  // A body shorter than the announced length is a cut download.
+  char lengthText[32] = {};
+  DWORD lengthSize = sizeof lengthText;
+  if (::HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr)) {
+    const unsigned long long announced = std::strtoull(lengthText, nullptr, 10);
+    if (announced != body.size()) return {};
+  }
+  return body;
+}
+
+}  // namespace epiloom

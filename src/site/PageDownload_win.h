@@ -1,0 +1,26 @@
+// Downloads over WinINet, straight into memory.
+#pragma once
+
+#include <cstddef>
+
+#include "site/PageFetcher.h"
+
+namespace epiloom {
+
+class WinInetFetcher : public PageFetcher {
+ public:
+  // `timeoutMs` bounds connecting, sending and each wait for data;
+  // a body larger than `maxBytes` is a failed download.
+  explicit WinInetFetcher(unsigned timeoutMs, std::size_t maxBytes = kDefaultMaxBytes)
+      : timeoutMs_(timeoutMs), maxBytes_(maxBytes) {}
+
+  std::string URLDownloadToString(const std::string& url) override;
+
+  static constexpr std::size_t kDefaultMaxBytes = 64u << 20;
+
+ private:
+  unsigned timeoutMs_;
+  std::size_t maxBytes_;
+};
+
+}  // namespace epiloom

@@ -1,0 +1,99 @@
+#include "support/ProgramFolder_win.h"
+
+#include <algorithm>
+
+#include "app/Win32Handles.h"
+
+// The interface's names collide with the A/W macros of <windows.h>.
+#undef DeleteFile
+#undef ReplaceFile
+
+namespace epiloom {
+namespace {
+
+// Writes all bytes to a newly created (or truncated) file; with `flush` the
+// data reaches the disk before the call returns.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, bool flush) {
+  win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
+    DWORD done = 0;
+    if (!::WriteFile(file.get(), bytes.data() + written, chunk, &done, nullptr) || done == 0) return false;
+    written += done;
+  }
+  return !flush || ::FlushFileBuffers(file.get());
+}
+
+}  // namespace
+
+ProgramFolderWin::ProgramFolderWin() {
+  char path[MAX_PATH * 2] = {};
+  const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string full(path, length);
+  path_ = full.substr(0, full.find_last_of('\\') + 1);
+}
+
+bool ProgramFolderWin::Exists(const std::string& name) const {
+  return ::GetFileAttributesA((path_ + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> ProgramFolderWin::ReadFile(const std::string& name) const {
+  win::FileHandle file(::CreateFileA((path_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > (1LL << 30)) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t read = 0;
+  while (read < bytes.size()) {
+    DWORD done = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - read, 1 << 20));
+    if (!::ReadFile(file.get(), bytes.data() + read, chunk, &done, nullptr)) return std::nullopt;
+    if (done == 0) break;
+    read += done;
+  }
+  bytes.resize(read);
+  return bytes;
+}
+
+bool ProgramFolderWin::WriteFile(const std::string& name, std::string_view bytes) {
+  return WriteWholeFile(path_ + name, bytes, false);
+}
+
+bool ProgramFolderWin::ReplaceFile(const std::string& name, std::string_view bytes) {
+  // Write a temporary file beside the target, flush it, then move it over the
+  // target in one step: a crash leaves the old file or the new one, whole.
+  const std::string target = path_ + name;
+  const std::string temporary = target + ".new";
+  if (!WriteWholeFile(temporary, bytes, true)) {
+    ::DeleteFileA(temporary.c_str());
+    return false;
+  }
+  if (!::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ::DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool ProgramFolderWin::DeleteFile(const std::string& name) {
+  if (::DeleteFileA((path_ + name).c_str())) return true;
+  return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::vector<std::string> ProgramFolderWin::ListFiles(const std::string& pattern) const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  win::FindHandle search(::FindFirstFileA((path_ + pattern).c_str(), &found));
+  if (!search) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+  } while (::FindNextFileA(search.get(), &found));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace epiloom
