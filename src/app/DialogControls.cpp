@@ -1,5 +1,7 @@
 #include "app/DialogControls.h"
 
+#include <commctrl.h>
+
 namespace epiloom::win {
 
 void DialogControls::SetText(int controlId, const std::string& text) {
@@ -9,6 +11,12 @@ void DialogControls::SetText(int controlId, const std::string& text) {
 void DialogControls::Show(int controlId, bool visible) { ::ShowWindow(Control(controlId), visible ? SW_SHOW : SW_HIDE); }
 
 void DialogControls::Enable(int controlId, bool enabled) { ::EnableWindow(Control(controlId), enabled); }
+
+void DialogControls::SetProgressRange(int controlId, int maximum, int step) {
+  ::SendDlgItemMessageA(window_, controlId, PBM_SETRANGE32, 0, maximum);
+  ::SendDlgItemMessageA(window_, controlId, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+  ::SendDlgItemMessageA(window_, controlId, PBM_SETPOS, 0, 0);
+}
 
 int DialogControls::ListCount(int controlId) {
   return static_cast<int>(::SendDlgItemMessageA(window_, controlId, LB_GETCOUNT, 0, 0));

@@ -16,6 +16,9 @@ class WindowControls {
   virtual void Show(int controlId, bool visible) = 0;
   virtual void Enable(int controlId, bool enabled) = 0;
 
+  // Progress bar: range 0..maximum, the given step, position 0.
+  virtual void SetProgressRange(int controlId, int maximum, int step) = 0;
+
   // List box operations (the show list).
   virtual int ListCount(int controlId) = 0;
   // Appends an item and returns its index.

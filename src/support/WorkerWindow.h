@@ -21,6 +21,9 @@ class WorkerWindow : public WindowControls {
   void Enable(int controlId, bool enabled) override {
     if (!Abandoned()) window_.Enable(controlId, enabled);
   }
+  void SetProgressRange(int controlId, int maximum, int step) override {
+    if (!Abandoned()) window_.SetProgressRange(controlId, maximum, step);
+  }
   int ListCount(int controlId) override { return Abandoned() ? 0 : window_.ListCount(controlId); }
   int ListAppend(int controlId, const std::string& text) override {
     return Abandoned() ? -1 : window_.ListAppend(controlId, text);

@@ -237,6 +237,12 @@ void RecordingWindow::Enable(int controlId, bool enabled) {
   log_.push_back(std::string(enabled ? "enable " : "disable ") + std::to_string(controlId));
 }
 
+void RecordingWindow::SetProgressRange(int controlId, int maximum, int step) {
+  std::lock_guard lock(mutex_);
+  log_.push_back("progress " + std::to_string(controlId) + " 0.." + std::to_string(maximum) + " step " +
+                 std::to_string(step));
+}
+
 int RecordingWindow::ListCount(int controlId) {
   std::lock_guard lock(mutex_);
   return static_cast<int>(lists_[controlId].size());

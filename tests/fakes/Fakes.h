@@ -89,6 +89,7 @@ class RecordingWindow : public WindowControls {
   void SetText(int controlId, const std::string& text) override;
   void Show(int controlId, bool visible) override;
   void Enable(int controlId, bool enabled) override;
+  void SetProgressRange(int controlId, int maximum, int step) override;
   int ListCount(int controlId) override;
   int ListAppend(int controlId, const std::string& text) override;
   void ListSetItemData(int controlId, int index, std::intptr_t data) override;

@@ -317,16 +317,21 @@ Result List(const Args& a) {
   if (!SendMessageTimeoutA(ctrl, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
     return {kNotFound, "no answer"};
   std::string out = "{\"count\":" + Num(static_cast<LRESULT>(count)) + ",\"items\":[";
+  // Under Wine the A form of LB_GETTEXT comes back unconverted (UTF-16) from
+  // another process, so the W form is asked and converted here.
   for (LRESULT i = 0; i < static_cast<LRESULT>(count); ++i) {
     DWORD_PTR len = 0, data = 0, got = 0;
-    SendMessageTimeoutA(ctrl, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &len);
-    std::vector<char> buf(static_cast<size_t>(static_cast<LRESULT>(len) < 0 ? 0 : len) * 2 + 16, '\0');
-    SendMessageTimeoutA(ctrl, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+    SendMessageTimeoutW(ctrl, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &len);
+    std::vector<wchar_t> wide(static_cast<size_t>(static_cast<LRESULT>(len) < 0 ? 0 : len) + 16, L'\0');
+    SendMessageTimeoutW(ctrl, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG, kSendTimeoutMs,
                         &got);
     SendMessageTimeoutA(ctrl, LB_GETITEMDATA, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &data);
-    size_t n = static_cast<LRESULT>(got) > 0 ? std::strlen(buf.data()) : 0;
+    int n = static_cast<LRESULT>(got) > 0 ? static_cast<int>(wcsnlen(wide.data(), wide.size())) : 0;
+    std::string text(static_cast<size_t>(n) * 2 + 1, '\0');
+    text.resize(static_cast<size_t>(
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), n, text.data(), static_cast<int>(text.size()), nullptr, nullptr)));
     if (i) out += ",";
-    out += "{\"text\":" + Json(std::string(buf.data(), n)) + ",\"data\":" + Num(static_cast<LRESULT>(data)) + "}";
+    out += "{\"text\":" + Json(text) + ",\"data\":" + Num(static_cast<LRESULT>(data)) + "}";
   }
   return {kOk, out + "]}"};
 }

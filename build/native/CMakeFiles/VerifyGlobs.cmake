@@ -27,6 +27,8 @@ endif()
 # dir_sources at src/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/site/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/site/EpisodeCode.cpp"
+  "/work/main/src/site/EpisodePageReader.cpp"
   "/work/main/src/site/PageDownload_win.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
@@ -37,6 +39,10 @@ endif()
 # dir_sources at src/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/store/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/store/Counters.cpp"
+  "/work/main/src/store/ListIndex.cpp"
+  "/work/main/src/store/ShowTable.cpp"
+  "/work/main/src/store/UserLists.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -47,6 +53,7 @@ endif()
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/support/*.cpp")
 set(OLD_GLOB
   "/work/main/src/support/Md5_native.cpp"
+  "/work/main/src/support/Md5_win.cpp"
   "/work/main/src/support/ProgramFolder_win.cpp"
   "/work/main/src/support/TextUtil.cpp"
   )
@@ -58,6 +65,7 @@ endif()
 # dir_sources at src/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/update/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/update/UpdateCheck.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -114,6 +122,7 @@ endif()
 # unit_test_sources at tests/CMakeLists.txt:4 (file)
 file(GLOB_RECURSE NEW_GLOB LIST_DIRECTORIES false "/work/main/tests/update/*_test.cpp")
 set(OLD_GLOB
+  "/work/main/tests/update/UpdateCheck_test.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")

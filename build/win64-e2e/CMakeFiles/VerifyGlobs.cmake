@@ -7,6 +7,7 @@ file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/*/*_win.cpp")
 set(OLD_GLOB
   "/work/main/src/i18n/ProfileFile_win.cpp"
   "/work/main/src/site/PageDownload_win.cpp"
+  "/work/main/src/support/Md5_win.cpp"
   "/work/main/src/support/ProgramFolder_win.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
@@ -54,6 +55,7 @@ endif()
 # dir_sources at src/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/store/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/store/UserLists.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -64,6 +66,7 @@ endif()
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/support/*.cpp")
 set(OLD_GLOB
   "/work/main/src/support/Md5_native.cpp"
+  "/work/main/src/support/Md5_win.cpp"
   "/work/main/src/support/ProgramFolder_win.cpp"
   "/work/main/src/support/TextUtil.cpp"
   )
@@ -85,6 +88,7 @@ endif()
 # dir_sources at src/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/src/update/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/update/UpdateCheck.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")

@@ -1,0 +1,95 @@
+// The episode check (reading every due favourite's episode page into its
+// record) and the choice of the new episodes that the hand-off then gives to
+// the torrent client.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "site/PageFetcher.h"
+#include "store/ShowRecord.h"
+#include "store/ShowStore.h"
+#include "support/CancelFlag.h"
+#include "support/Clock.h"
+#include "support/WorkerWindow.h"
+
+namespace epiloom {
+
+// Labels of the episode-check dialog that the check writes.
+inline constexpr int kCurrentShowLabelId = 1013;  // the show whose page is read
+inline constexpr int kCheckCounterLabelId = 1014;  // "(k/count)"
+
+// A favourite's page is read again only when its last check is at least this
+// far from now, in seconds of the time of day (taken without wrapping at
+// midnight).
+inline constexpr double kRecheckSeconds = 600.0;
+
+// The address of a show's episode page: the site's base address + the page
+// path without its leading and trailing "/" characters + "/".
+std::string EpisodePageUrl(std::string_view siteUrl, std::string_view pagePath);
+
+// What one episode check works with. The dialog is written through a
+// WorkerWindow on the same cancel token, so an abandoned check never writes
+// to it again.
+struct EpisodeCheckJob {
+  EpisodeCheckJob(ShowStore& store, PageFetcher& fetcher, Clock& clock, WindowControls& dialog,
+                  std::string siteUrl, CancelToken cancel)
+      : store(store), fetcher(fetcher), clock(clock), window(dialog, cancel), siteUrl(std::move(siteUrl)),
+        cancel(std::move(cancel)) {}
+
+  ShowStore& store;
+  PageFetcher& fetcher;
+  Clock& clock;
+  WorkerWindow window;  // the episode-check dialog
+  std::string siteUrl;  // an http address ending in "/"
+  CancelToken cancel;
+};
+
+// Reads the episode page of every due favourite, in the order of the
+// favourites text, into its record (episodes sorted by code, lastChecked).
+// Returns the number of favourites when all were handled (0 when there is
+// none), -1 when a download brought nothing (after a 2-second pause), -2 when
+// a page held no episode link. Favourites handled before a failure keep their
+// new data.
+//
+// episodesChecked is false while the check runs and after a failed one, true
+// after a complete one. Each favourite's page is read into a local copy and
+// committed under the store's lock; once the cancel token is raised nothing
+// more is written to the store, the dialog or episodesChecked, and the check
+// returns -1 at the next step. A favourite whose show is not in the table is
+// skipped.
+int CheckEpisodePages(EpisodeCheckJob& job);
+
+// One favourite's part of the choice.
+struct ChosenShow {
+  int favoriteNumber = 0;      // k: its line in the favourites text, from 1
+  std::size_t showIndex = 0;   // its record in the show table
+  std::vector<Episode> episodes;  // the new episodes, oldest code first
+};
+
+// The result of the choice. `shows` has one entry per favourite line whose
+// show is in the table, in the order of the favourites text (also those with
+// no new episode, whose `episodes` is empty).
+struct NewEpisodeChoice {
+  int total = 0;  // number of new episodes over all entries; -2 when none
+  std::vector<ChosenShow> shows;
+};
+
+// The choice phase of the new-episode download: on a working copy of the
+// favourites' episodes (the table is not changed),
+//  1. a record is copied when the favourites text contains LF + its trimmed
+//     name + "|"; a favourite whose record fails that test has no episodes;
+//  2. duplicates (neighbours with equal codes) are resolved from the last
+//     index down to 1, one step per index: when the later copy is less than
+//     1.5 times the size of the earlier one (a zero earlier size counts as an
+//     infinite ratio when the later size is positive, and as below 1.5 when
+//     it is zero too), or the show prefers 720p (quality 1), the later copy
+//     goes; otherwise the earlier one;
+//  3. every episode whose code is not newer than the show's lastWatched
+//     (byte order) goes.
+// A favourite listed twice appears twice and counts twice, as its lines do.
+NewEpisodeChoice ChooseNewEpisodes(const ShowTable& table, std::string_view favoritesText);
+
+}  // namespace epiloom

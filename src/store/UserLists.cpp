@@ -1,0 +1,246 @@
+#include "store/UserLists.h"
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_set>
+
+#include "support/ProgramFolder.h"
+#include "support/TextUtil.h"
+
+namespace epiloom {
+namespace {
+
+constexpr char kLf = '\n';
+constexpr char kCr = '\r';
+constexpr char kEndOfFile = 26;
+
+int LfCountMinusOne(std::string_view text) {
+  const auto lfs = std::count(text.begin(), text.end(), kLf);
+  return lfs > 0 ? static_cast<int>(lfs - 1) : 0;
+}
+
+// A never-loaded list becomes an empty one before it is edited, so that the
+// edited text keeps its leading LF.
+std::string& Loaded(std::string& text) {
+  if (text.empty()) text.push_back(kLf);
+  return text;
+}
+
+void AppendLine(std::string& text, std::string_view line) {
+  text.append(line);
+  text.push_back(kLf);
+}
+
+}  // namespace
+
+// --- Favourite lines ---------------------------------------------------------
+
+std::string FavoriteLine(const ShowRecord& record) {
+  std::string line(TrimBlanks(CutTo(record.name, kNameWidth)));
+  line.push_back('|');
+  line.append(TrimBlanks(CutTo(record.pagePath, kPagePathWidth)));
+  line.push_back('>');
+  std::string code(CutTo(record.lastWatched, kEpisodeCodeWidth));
+  code.resize(kEpisodeCodeWidth, ' ');
+  line.append(code);
+  line.push_back(record.quality == 1 ? 'H' : 'L');
+  return line;
+}
+
+std::string_view FavoriteName(std::string_view line) {
+  const std::size_t bar = line.find('|');
+  if (bar != std::string_view::npos) return line.substr(0, bar);
+  return line.substr(0, line.empty() ? 0 : line.size() - 1);
+}
+
+int FavoriteCount(std::string_view favoritesText) { return LfCountMinusOne(favoritesText); }
+
+int BlacklistCount(std::string_view blacklistText) { return LfCountMinusOne(blacklistText); }
+
+int UnwatchedCount(std::string_view favoritesText) {
+  return static_cast<int>(CountOccurrences(favoritesText, kNoEpisode));
+}
+
+std::string_view FavoriteLineAt(std::string_view favoritesText, int k) {
+  if (k < 1) return {};
+  std::size_t start = 0;
+  for (int field = 0; field < k; ++field) {
+    const std::size_t lf = favoritesText.find(kLf, start);
+    if (lf == std::string_view::npos) return {};
+    start = lf + 1;
+  }
+  const std::size_t end = favoritesText.find(kLf, start);
+  // The last field (after the final LF) is not a line of the list.
+  if (end == std::string_view::npos) return {};
+  return favoritesText.substr(start, end - start);
+}
+
+std::string_view FavoriteNameAt(std::string_view favoritesText, int k) {
+  return FavoriteName(FavoriteLineAt(favoritesText, k));
+}
+
+std::vector<std::string_view> ListEntries(std::string_view text) {
+  std::vector<std::string_view> entries;
+  std::size_t start = text.find(kLf);
+  if (start == std::string_view::npos) return entries;
+  ++start;
+  for (std::size_t lf = text.find(kLf, start); lf != std::string_view::npos; lf = text.find(kLf, start)) {
+    entries.push_back(text.substr(start, lf - start));
+    start = lf + 1;
+  }
+  return entries;
+}
+
+void TakeFavoriteSettings(ShowRecord& record, std::string_view favoritesText, std::size_t keyEnd) {
+  const std::size_t codeStart = keyEnd + 1;  // after the ">"
+  std::string code(codeStart < favoritesText.size() ? favoritesText.substr(codeStart, kEpisodeCodeWidth)
+                                                    : std::string_view{});
+  code.resize(kEpisodeCodeWidth, ' ');
+  record.lastWatched = std::move(code);
+  const std::size_t letter = codeStart + kEpisodeCodeWidth;
+  record.quality = letter < favoritesText.size() && favoritesText[letter] == 'H' ? 1 : 0;
+}
+
+// --- Files ---------------------------------------------------------------
+
+std::vector<std::string_view> ListFileLines(std::string_view content) {
+  content = content.substr(0, content.find(kEndOfFile));
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    const std::size_t cr = content.find(kCr, start);
+    const std::size_t end = cr == std::string_view::npos ? content.size() : cr;
+    if (end > start) lines.push_back(content.substr(start, end - start));
+    if (cr == std::string_view::npos) break;
+    start = cr + 1;
+    if (start < content.size() && content[start] == kLf) ++start;  // CR LF ends one line
+  }
+  return lines;
+}
+
+UserLists BuildUserLists(const ListFiles& files) {
+  UserLists lists;
+  lists.missingFavorites.push_back(kLf);
+  if (files.favoritesReadable) {
+    lists.favoritesText.push_back(kLf);
+    if (files.favorites) {
+      for (std::string_view line : ListFileLines(*files.favorites)) {
+        AppendLine(lists.favoritesText, line);
+        AppendLine(lists.missingFavorites, FavoriteName(line));
+      }
+    }
+  }
+  if (files.blacklistReadable) {
+    lists.blacklistText.push_back(kLf);
+    if (files.blacklist) {
+      for (std::string_view line : ListFileLines(*files.blacklist)) AppendLine(lists.blacklistText, line);
+    }
+  }
+  return lists;
+}
+
+UserLists LoadUserLists(const ProgramFolder& folder) {
+  std::optional<std::string> favorites;
+  std::optional<std::string> blacklist;
+  ListFiles files;
+  if (folder.Exists(kFavoritesFileName)) {
+    favorites = folder.ReadFile(kFavoritesFileName);
+    files.favoritesReadable = favorites.has_value();
+    if (favorites) files.favorites = *favorites;
+  }
+  if (folder.Exists(kBlacklistFileName)) {
+    blacklist = folder.ReadFile(kBlacklistFileName);
+    files.blacklistReadable = blacklist.has_value();
+    if (blacklist) files.blacklist = *blacklist;
+  }
+  return BuildUserLists(files);
+}
+
+std::string ListFileContent(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(kLf);
+  text = first == std::string_view::npos ? std::string_view{} : text.substr(first);
+  const std::size_t last = text.find_last_not_of(kLf);
+  text = last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
+  std::string content = ReplaceAll(text, "\n", "\r\n");
+  content.append("\r\n");
+  return content;
+}
+
+bool SaveUserLists(const UserLists& lists, ProgramFolder& folder) {
+  bool saved = true;
+  if (!lists.blacklistText.empty()) {
+    saved = folder.ReplaceFile(kBlacklistFileName, ListFileContent(lists.blacklistText)) && saved;
+  }
+  if (!lists.favoritesText.empty()) {
+    saved = folder.ReplaceFile(kFavoritesFileName, ListFileContent(lists.favoritesText)) && saved;
+  }
+  return saved;
+}
+
+bool SaveUserLists(ShowStore& store, ProgramFolder& folder) {
+  UserLists lists;
+  {
+    std::lock_guard lock(store.mutex);
+    lists = store.lists;
+  }
+  return SaveUserLists(lists, folder);
+}
+
+// --- Editing -------------------------------------------------------------
+
+void AddFavorite(UserLists& lists, const ShowRecord& record) {
+  AppendLine(Loaded(lists.favoritesText), FavoriteLine(record));
+}
+
+void RemoveFavorite(UserLists& lists, const ShowRecord& record) {
+  std::string line = FavoriteLine(record);
+  line.push_back(kLf);
+  lists.favoritesText = ReplaceAll(Loaded(lists.favoritesText), line, "");
+}
+
+void ReplaceFavoriteLine(UserLists& lists, int k, const ShowRecord& record) {
+  const std::string current(FavoriteLineAt(lists.favoritesText, k));
+  if (k < 1 || k > FavoriteCount(lists.favoritesText) || current.empty()) return;
+  lists.favoritesText = ReplaceAll(lists.favoritesText, current, FavoriteLine(record));
+}
+
+void BlacklistShow(UserLists& lists, std::string_view name) {
+  AppendLine(Loaded(lists.blacklistText), TrimBlanks(CutTo(name, kNameWidth)));
+}
+
+void PutBackShow(UserLists& lists, std::string_view name) {
+  std::string framed;
+  framed.push_back(kLf);
+  framed.append(name);
+  framed.push_back(kLf);
+  std::string& text = Loaded(lists.blacklistText);
+  // One pass leaves every other one of several equal lines in a row.
+  for (std::string next = ReplaceAll(text, framed, "\n"); next.size() != text.size();
+       next = ReplaceAll(text, framed, "\n")) {
+    text = std::move(next);
+  }
+}
+
+void RemoveMissingFavorites(UserLists& lists) {
+  const std::vector<std::string_view> missingNames = ListEntries(lists.missingFavorites);
+  if (missingNames.empty() || lists.favoritesText.empty()) return;
+  const std::unordered_set<std::string_view> missing(missingNames.begin(), missingNames.end());
+  const std::string_view text = lists.favoritesText;
+  std::string kept;
+  kept.reserve(text.size());
+  // Whatever precedes the first LF (nothing, in a loaded list) and follows the
+  // last one is not a line of the list and stays.
+  std::size_t start = text.find(kLf);
+  if (start == std::string_view::npos) return;
+  ++start;
+  kept.append(text.substr(0, start));
+  for (std::size_t lf = text.find(kLf, start); lf != std::string_view::npos; lf = text.find(kLf, start)) {
+    const std::string_view line = text.substr(start, lf - start);
+    if (missing.count(FavoriteName(line)) == 0) AppendLine(kept, line);
+    start = lf + 1;
+  }
+  kept.append(text.substr(start));
+  lists.favoritesText = std::move(kept);
+}
+
+}  // namespace epiloom

@@ -1,0 +1,119 @@
+#include "update/UpdateCheck.h"
+
+#include <cctype>
+
+#include "app/MainWindowIds.h"
+#include "i18n/LanguageChoice.h"
+#include "site/PageFetcher.h"
+#include "support/Md5.h"
+#include "support/MessageBoxes.h"
+#include "support/ProgramFolder.h"
+#include "support/TextUtil.h"
+#include "support/WorkerWindow.h"
+
+namespace epiloom {
+namespace {
+
+// The progress bar shown while the updater downloads (it does not advance).
+constexpr int kUpdateBarMaximum = 66561;
+constexpr int kUpdateBarStep = 1024;
+
+constexpr char kCaption[] = "Epiloom";
+
+bool IsCodeCharacter(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 128 && std::isalnum(byte);
+}
+
+std::string ServerUrl(const UpdateCheckJob& job, std::string_view file) {
+  return "http://" + job.updateHost + "/Epiloom/" + std::string(file);
+}
+
+// Offers the newer version and hands over to its updater. True when the
+// updater was stored and launched.
+bool OfferNewVersion(UpdateCheckJob& job) {
+  const std::string body = job.fetcher.URLDownloadToString(ServerUrl(job, "lastversion.dat"));
+  if (body.empty() || job.window.Abandoned()) return false;
+  if (!IsNewerVersion(LatestVersionLabel(body), job.ownVersion)) return false;
+
+  const std::string question = job.texts[TextKey::NewVersion1] + "\n" + job.texts[TextKey::NewVersion2];
+  if (!job.boxes.AskYesNo(kCaption, question)) return false;
+
+  job.window.SetProgressRange(ids::kUpdateProgressBar, kUpdateBarMaximum, kUpdateBarStep);
+  job.window.Show(ids::kUpdateProgressBar, true);
+  const std::string updater = job.fetcher.URLDownloadToString(ServerUrl(job, "Epiloom-updater.x"));
+  job.window.Show(ids::kUpdateProgressBar, false);
+  if (job.window.Abandoned()) return false;
+
+  // Only the one updater whose digest this build knows is ever stored.
+  if (updater.empty() || Md5Hex(updater) != job.updaterMd5) {
+    job.boxes.Notify(kCaption, std::string(TrimBlanks(job.texts[TextKey::Problem])), NoticeKind::Error);
+    return false;
+  }
+  job.folder.DeleteFile(kUpdaterFile);
+  if (!job.folder.WriteFile(kUpdaterFile, updater)) return false;
+  job.openFile(job.folder.Path() + kUpdaterFile);
+  return true;
+}
+
+}  // namespace
+
+std::string_view LatestVersionLabel(std::string_view body) { return body.substr(0, body.find(';')); }
+
+bool IsNewerVersion(std::string_view latest, std::string_view own) {
+  const std::size_t common = std::min(latest.size(), own.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto a = static_cast<unsigned char>(latest[i]);
+    const auto b = static_cast<unsigned char>(own[i]);
+    if (a != b) return a > b;
+  }
+  return latest.size() > own.size();
+}
+
+std::vector<std::string> OfferedLanguageCodes(std::string_view body) {
+  std::vector<std::string> codes;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = body.find(';', start);
+    const std::string_view field = body.substr(start, end == std::string_view::npos ? end : end - start);
+    if (field.size() >= 2 && IsCodeCharacter(field[0]) && IsCodeCharacter(field[1])) {
+      codes.emplace_back(field.substr(0, 2));
+    }
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return codes;
+}
+
+std::string NewTranslationsNotice(const LanguageTexts& texts, const std::string& folderPath) {
+  return texts[TextKey::LabelNewLng1] + "\n\n" + texts[TextKey::LabelNewLng2] + " " + folderPath + "\n\n" +
+         texts[TextKey::LabelNewLng3];
+}
+
+int CheckForUpdates(UpdateCheckJob& job) {
+  if (job.window.Abandoned()) return kNothingToReport;
+  job.statusPhase = kCheckingVersion;
+  job.window.SetText(ids::kStatusLine, job.texts[TextKey::CheckNewVersion]);
+  job.window.Show(ids::kSpinner, true);
+
+  // A leftover updater from an earlier run; one still running stays.
+  job.folder.DeleteFile(kUpdaterFile);
+  if (OfferNewVersion(job)) return kUpdaterLaunched;
+
+  int result = kNothingToReport;
+  const std::string offered = job.fetcher.URLDownloadToString(ServerUrl(job, "languages.dat"));
+  for (const std::string& code : OfferedLanguageCodes(offered)) {
+    if (job.window.Abandoned()) break;
+    const std::string fileName = LanguageFileName(code);
+    // Translations already present are never fetched again.
+    if (job.folder.Exists(fileName)) continue;
+    const std::string translation = job.fetcher.URLDownloadToString(ServerUrl(job, fileName));
+    if (translation.empty() || job.window.Abandoned()) continue;
+    if (!job.folder.WriteFile(fileName, translation)) continue;
+    job.languageAdded(code);
+    result = kTranslationsAdded;
+  }
+  return result;
+}
+
+}  // namespace epiloom
