@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Every test of the project, from a fresh Debian 12 machine: installs what is
+# missing, builds the native core with its unit tests (also under
+# ThreadSanitizer), the fuzz targets and benchmarks, the shipped 32-bit exe,
+# and the 64-bit exe that the end-to-end tests run under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+step() { printf '\n=== %s\n' "$*"; }
+
+step "Installing what the builds and tests need"
+bash tools/setup.sh
+
+step "Native unit tests"
+cmake --workflow --preset native
+
+step "Native unit tests under ThreadSanitizer"
+cmake --workflow --preset native-tsan
+
+step "Fuzz targets (built, then a short run of each)"
+cmake --preset fuzz >/dev/null
+cmake --build build/fuzz
+for fuzzer in build/fuzz/tests/*_fuzz; do
+  [ -x "$fuzzer" ] || continue
+  "$fuzzer" -max_total_time=5 -print_final_stats=0 >/dev/null 2>"$fuzzer.log" || { cat "$fuzzer.log"; exit 1; }
+  echo "$(basename "$fuzzer"): no finding in 5 s"
+done
+
+step "Benchmarks (built)"
+cmake --preset bench >/dev/null
+cmake --build build/bench
+
+step "Shipped 32-bit Epiloom.exe"
+cmake --workflow --preset win32
+file build/win32/Epiloom.exe | tee /dev/stderr | grep -q "PE32 executable (GUI) Intel 80386"
+
+step "End-to-end tests of the 64-bit Epiloom.exe under Wine"
+cmake --workflow --preset win64-e2e
