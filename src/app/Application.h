@@ -13,6 +13,7 @@
 #include "i18n/ProfileFile_win.h"
 #include "site/PageDownload_win.h"
 #include "store/ShowStore.h"
+#include "support/Clock_win.h"
 #include "support/ProgramFolder_win.h"
 
 namespace epiloom {
@@ -21,6 +22,7 @@ struct Application {
   ProgramFolderWin folder;
   ProfileFileWin profile;
   WinInetFetcher fetcher{settings::kDownloadTimeoutMs};
+  SystemClock clock;
   ShowStore store;
 
   // Read and replaced on the window's thread only; workers get copies.

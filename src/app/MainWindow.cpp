@@ -6,6 +6,12 @@
 
 #include "app/DialogControls.h"
 #include "app/MainWindowIds.h"
+#include "app/WindowMessageBoxes.h"
+#include "site/ShowListPage.h"
+#include "store/Counters.h"
+#include "store/UserLists.h"
+#include "support/WorkerWindow.h"
+#include "update/UpdateCheck.h"
 #include "ui/ShowListBox.h"
 
 namespace epiloom::win {
@@ -25,6 +31,12 @@ constexpr DWORD kMainWindowStyle = 0x94C800D4;
 constexpr DWORD kMainWindowExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
 
 constexpr int kLanguageCommandBase = 1000;
+constexpr UINT kTimerPeriodMs = 20;
+constexpr int kSpinnerFrames = 31;
+
+// Sent by the update worker for each translation it installed: the code's
+// two characters in wParam. The menu is only ever touched on this thread.
+constexpr UINT kLanguageAddedMessage = WM_APP + 1;
 constexpr int kShowPopupCommand = 1001;
 constexpr int kFavouritePopupCommand = 1002;
 
@@ -91,6 +103,14 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         ui::HandleShowListItemMessage(::GetDlgItem(hwnd_, ids::kShowList), message, wParam, lParam);
       }
       return 0;
+    case WM_TIMER:
+      OnTimer();
+      return 0;
+    case kLanguageAddedMessage: {
+      const char code[3] = {static_cast<char>(LOBYTE(wParam)), static_cast<char>(HIBYTE(wParam)), 0};
+      AppendLanguageMenuItem(code, false);
+      return 0;
+    }
     case WM_CLOSE:
       ::EndDialog(hwnd_, 0);
       return 0;
@@ -111,6 +131,113 @@ void MainWindow::OnInitDialog() {
   CenterOnScreen(hwnd_);
   SetUpControls();
   InitLanguage();
+  StartUpdatePhase();
+}
+
+void MainWindow::StartWorker(unsigned timerId, std::function<int(const CancelToken&)> work) {
+  mainTimer_ = ::SetTimer(hwnd_, timerId, kTimerPeriodMs, nullptr);
+  // The first tick does not wait for the timer.
+  ::PostMessageA(hwnd_, WM_TIMER, timerId, 0);
+  workerCancel_ = MakeCancelToken();
+  mainWorker_.Start([work = std::move(work), cancel = workerCancel_] { return work(cancel); });
+}
+
+void MainWindow::AbandonWorker() {
+  // The worker is not waited for: it sees its cancel flag and from then on
+  // writes nothing more; the handle is let go.
+  if (workerCancel_) workerCancel_->Raise();
+  mainWorker_.Release();
+}
+
+void MainWindow::OnTimer() {
+  AdvanceSpinner();
+  if (!mainWorker_.Started() || mainWorker_.Running()) return;
+  const int result = mainWorker_.Result();
+  mainWorker_.Release();
+  const UINT_PTR phase = mainTimer_;
+  ::KillTimer(hwnd_, mainTimer_);
+  mainTimer_ = 0;
+  if (phase == ids::kUpdatePhaseTimer) {
+    EndUpdatePhase(result);
+  } else {
+    EndShowListPhase(result);
+  }
+}
+
+void MainWindow::AdvanceSpinner() {
+  spinnerFrame_ = (spinnerFrame_ + 1) % kSpinnerFrames;
+  char name[16];
+  wsprintfA(name, "LOADING%02d", spinnerFrame_);
+  GdiObject frame(::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  const auto previous = reinterpret_cast<HGDIOBJ>(::SendDlgItemMessageA(
+      hwnd_, ids::kSpinner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(frame.get())));
+  // The control now shows the new frame; the one it showed before is freed:
+  // either the first one, loaded from the template, or our previous frame.
+  if (previous != nullptr && previous != spinnerImage_.get()) ::DeleteObject(previous);
+  spinnerImage_ = std::move(frame);
+}
+
+void MainWindow::StartUpdatePhase() {
+  std::shared_ptr<Application> app = app_;
+  const HWND window = hwnd_;
+  StartWorker(ids::kUpdatePhaseTimer, [app, window](const CancelToken& cancel) {
+    ComApartment com;
+    DialogControls controls(window);
+    WorkerWindow workerWindow(controls, cancel);
+    WindowMessageBoxes boxes(window);
+    UpdateCheckJob job{app->fetcher,
+                       app->folder,
+                       workerWindow,
+                       boxes,
+                       app->texts,
+                       app->statusPhase,
+                       settings::kUpdateHost,
+                       settings::kVersionLabel,
+                       settings::kUpdaterMd5,
+                       [window](const std::string& code) {
+                         ::SendMessageA(window, kLanguageAddedMessage, MAKEWPARAM(MAKEWORD(code[0], code[1]), 0), 0);
+                       },
+                       [](const std::string& path) {
+                         ::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                       }};
+    return CheckForUpdates(job);
+  });
+}
+
+void MainWindow::EndUpdatePhase(int result) {
+  if (result == kUpdaterLaunched) {
+    ::EndDialog(hwnd_, 0);
+    return;
+  }
+  if (result == kTranslationsAdded) {
+    WindowMessageBoxes(hwnd_).Notify("Epiloom", NewTranslationsNotice(app_->texts, app_->folder.Path()),
+                                     NoticeKind::Information);
+  }
+  StartShowListPhase();
+}
+
+void MainWindow::StartShowListPhase() {
+  std::shared_ptr<Application> app = app_;
+  const HWND window = hwnd_;
+  StartWorker(ids::kShowListPhaseTimer, [app, window](const CancelToken& cancel) {
+    DialogControls controls(window);
+    ShowListJob job(app->store, app->fetcher, app->folder, app->clock, controls, app->texts, settings::kSiteUrl,
+                    app->statusPhase, cancel);
+    return ReadShowList(job);
+  });
+}
+
+void MainWindow::EndShowListPhase(int result) {
+  DialogControls controls(hwnd_);
+  controls.Show(ids::kSpinner, false);
+  if (result < 0) {
+    const bool unavailable = result == kShowListEmpty;
+    app_->statusPhase = unavailable ? kSiteUnavailable : kNoConnection;
+    controls.SetText(ids::kStatusLine, app_->texts[unavailable ? TextKey::Unavailable : TextKey::InternetError]);
+    controls.Show(ids::kRefreshButton, true);
+    return;
+  }
+  RefreshCounters(app_->store, controls, app_->texts);
 }
 
 void MainWindow::SetUpControls() {
@@ -172,6 +299,12 @@ INT_PTR MainWindow::OnControlColor(UINT message, HDC dc, HWND control) {
 void MainWindow::OnCommand(int controlId, int notification) {
   const bool clicked = notification == 0 || notification == 1;
   switch (controlId) {
+    case ids::kRefreshButton:
+      if (clicked && !mainWorker_.Started()) {
+        DialogControls(hwnd_).Show(ids::kRefreshButton, false);
+        StartShowListPhase();
+      }
+      break;
     case ids::kLanguageIcon:
       if (clicked) ChooseLanguage();
       break;
@@ -243,18 +376,27 @@ void MainWindow::ApplyLanguageTexts() {
                 app.texts[TextKey::PopupMenu2].c_str());
 
   DialogControls controls(hwnd_);
-  std::lock_guard lock(app.store.mutex);
+  UserLists lists;
+  {
+    std::lock_guard lock(app.store.mutex);
+    lists = app.store.lists;
+  }
   MainWindowTextState state;
   state.listedShows = controls.ListCount(ids::kShowList);
   state.statusPhase = app.statusPhase.load();
-  state.favoritesText = app.store.lists.favoritesText;
-  state.blacklistText = app.store.lists.blacklistText;
+  state.favoritesText = lists.favoritesText;
+  state.blacklistText = lists.blacklistText;
   epiloom::ApplyLanguageTexts(controls, app.texts, state);
 }
 
 void MainWindow::OnDestroy() {
+  if (mainTimer_ != 0) ::KillTimer(hwnd_, mainTimer_);
+  AbandonWorker();
   ui::RestoreShowList(::GetDlgItem(hwnd_, ids::kShowList));
   Application& app = *app_;
+  // A list the worker was still reading never reached the store: only what
+  // was loaded whole is written back.
+  SaveUserLists(app.store, app.folder);
   SaveLanguageChoice(app.profile, app.folder.Path(), app.currentLanguage);
 }
 

@@ -3,6 +3,7 @@
 // the whole start-up cycle and ends the program when it ends.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "app/Application.h"
@@ -29,6 +30,16 @@ class MainWindow : public Dialog {
   INT_PTR OnControlColor(UINT message, HDC dc, HWND control);
   void OnDestroy();
 
+  void OnTimer();
+  void AdvanceSpinner();
+  void StartUpdatePhase();
+  void EndUpdatePhase(int result);
+  void StartShowListPhase();
+  void EndShowListPhase(int result);
+  // Starts `work` as the window's one worker, polled on a 20 ms timer.
+  void StartWorker(unsigned timerId, std::function<int(const CancelToken&)> work);
+  void AbandonWorker();
+
   void SetUpControls();
   void InitLanguage();
   void ChooseLanguage();
@@ -43,6 +54,12 @@ class MainWindow : public Dialog {
   GdiObject background_;   // the window's background
   GdiObject aboutBackground_;
   GdiObject refreshImage_;
+
+  WorkerThread mainWorker_;
+  CancelToken workerCancel_;
+  UINT_PTR mainTimer_ = 0;
+  int spinnerFrame_ = 0;
+  GdiObject spinnerImage_;
 
   MenuHandle languageMenu_;
   int languageMenuCount_ = 0;

@@ -2,6 +2,7 @@
 
 #include "app/MainWindowIds.h"
 #include "i18n/ProfileFile.h"
+#include "store/Counters.h"
 #include "support/ProgramFolder.h"
 #include "support/TextUtil.h"
 #include "support/WindowControls.h"
@@ -47,26 +48,12 @@ LanguageTexts LoadLanguageTexts(const ProfileFile& profile, const std::string& f
   return ReadLanguageTexts(profile, folderPath + LanguageFileName(code));
 }
 
-std::string SettingsButtonText(const LanguageTexts& texts, int favorites, int unwatched) {
-  std::string text = texts[TextKey::Param2] + "\n" + texts[TextKey::My] + " ";
-  if (favorites > 0) text += ToDecimal(favorites) + " ";
-  text += texts[TextKey::TVShows];
-  if (favorites > 0 && unwatched > 0) {
-    text += "\n" + texts[TextKey::Inc] + " " + ToDecimal(unwatched) + " " + texts[TextKey::New];
-  }
-  return text;
-}
-
 std::string DownloadButtonText(const LanguageTexts& texts) {
   return texts[TextKey::Download1] + "\n" + texts[TextKey::Download2] + "\n" + texts[TextKey::Download3];
 }
 
 std::string AboutLineText(const LanguageTexts& texts) {
   return texts[TextKey::About1] + "\n" + texts[TextKey::About2];
-}
-
-std::string BlacklistLabelText(const LanguageTexts& texts, int blacklisted) {
-  return texts[TextKey::Filtering1] + " " + ToDecimal(blacklisted) + " " + texts[TextKey::Filtering2];
 }
 
 std::string ShowCountText(const LanguageTexts& texts, int listedShows) {

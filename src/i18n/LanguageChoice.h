@@ -48,12 +48,8 @@ struct MainWindowTextState {
   std::string_view blacklistText;
 };
 
-// The favourites summary of the settings button: f favourites of which n are
-// not watched yet.
-std::string SettingsButtonText(const LanguageTexts& texts, int favorites, int unwatched);
 std::string DownloadButtonText(const LanguageTexts& texts);
 std::string AboutLineText(const LanguageTexts& texts);
-std::string BlacklistLabelText(const LanguageTexts& texts, int blacklisted);
 std::string ShowCountText(const LanguageTexts& texts, int listedShows);
 
 // Puts the texts of the current language on the main window's controls.

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/native/tests/epiloom_unit_tests[1]_tests.cmake")
-  include("/work/main/build/native/tests/epiloom_unit_tests[1]_tests.cmake")
-else()
-  add_test(epiloom_unit_tests_NOT_BUILT epiloom_unit_tests_NOT_BUILT)
-endif()

@@ -1,0 +1,16 @@
+#include "app/WindowMessageBoxes.h"
+
+namespace epiloom::win {
+
+void WindowMessageBoxes::Notify(const std::string& caption, const std::string& text, NoticeKind kind) {
+  UINT icon = MB_ICONINFORMATION;
+  if (kind == NoticeKind::Error) icon = MB_ICONERROR;
+  if (kind == NoticeKind::Exclamation) icon = MB_ICONEXCLAMATION;
+  ::MessageBoxA(owner_, text.c_str(), caption.c_str(), MB_OK | icon | MB_TASKMODAL);
+}
+
+bool WindowMessageBoxes::AskYesNo(const std::string& caption, const std::string& text) {
+  return ::MessageBoxA(owner_, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
+}
+
+}  // namespace epiloom::win
