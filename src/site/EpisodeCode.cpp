@@ -13,13 +13,13 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 char ToUpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// A number as MakeEpisodeCode writes it: at least two digits. Only the first
-// five digits can reach a six-character code, so longer numbers are cut here
-// and nothing grows with the input.
-std::string CodeNumber(std::string_view digits) {
+// Appends a number as MakeEpisodeCode writes it: at least two digits. Only
+// the first five digits can reach a six-character code, so longer numbers are
+// cut here and nothing grows with the input.
+void AppendCodeNumber(std::string& code, std::string_view digits) {
   digits = digits.substr(0, kEpisodeCodeWidth - 1);
-  if (digits.size() >= 2) return std::string(digits);
-  return (digits.size() == 1 ? "0" : "00") + std::string(digits);
+  if (digits.size() < 2) code.append(2 - digits.size(), '0');
+  code.append(digits);
 }
 
 // The leading numeric value of a text as decimal digits without leading
@@ -34,7 +34,14 @@ std::string_view LeadingDigits(std::string_view text) {
 }
 
 std::string CodeFromDigits(std::string_view season, std::string_view episode) {
-  return std::string(CutTo("S" + CodeNumber(season) + "E" + CodeNumber(episode), kEpisodeCodeWidth));
+  std::string code;
+  code.reserve(2 * kEpisodeCodeWidth);
+  code.push_back('S');
+  AppendCodeNumber(code, season);
+  code.push_back('E');
+  AppendCodeNumber(code, episode);
+  code.resize(std::min(code.size(), kEpisodeCodeWidth));
+  return code;
 }
 
 // The text after the first `letter` up to the second one (or the end); the

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "site/PageFetcher.h"
@@ -34,10 +35,10 @@ std::string EpisodePageUrl(std::string_view siteUrl, std::string_view pagePath);
 // WorkerWindow on the same cancel token, so an abandoned check never writes
 // to it again.
 struct EpisodeCheckJob {
-  EpisodeCheckJob(ShowStore& store, PageFetcher& fetcher, Clock& clock, WindowControls& dialog,
-                  std::string siteUrl, CancelToken cancel)
-      : store(store), fetcher(fetcher), clock(clock), window(dialog, cancel), siteUrl(std::move(siteUrl)),
-        cancel(std::move(cancel)) {}
+  EpisodeCheckJob(ShowStore& showStore, PageFetcher& pageFetcher, Clock& timeOfDay, WindowControls& dialog,
+                  std::string siteAddress, CancelToken cancelToken)
+      : store(showStore), fetcher(pageFetcher), clock(timeOfDay), window(dialog, cancelToken),
+        siteUrl(std::move(siteAddress)), cancel(std::move(cancelToken)) {}
 
   ShowStore& store;
   PageFetcher& fetcher;

@@ -208,18 +208,16 @@ void BlacklistShow(UserLists& lists, std::string_view name) {
   AppendLine(Loaded(lists.blacklistText), TrimBlanks(CutTo(name, kNameWidth)));
 }
 
-void PutBackShow(UserLists& lists, std::string_view name) {
+void RemoveLines(std::string& listText, std::string_view line) {
   std::string framed;
+  framed.reserve(line.size() + 2);
   framed.push_back(kLf);
-  framed.append(name);
+  framed.append(line);
   framed.push_back(kLf);
-  std::string& text = Loaded(lists.blacklistText);
-  // One pass leaves every other one of several equal lines in a row.
-  for (std::string next = ReplaceAll(text, framed, "\n"); next.size() != text.size();
-       next = ReplaceAll(text, framed, "\n")) {
-    text = std::move(next);
-  }
+  while (listText.find(framed) != std::string::npos) listText = ReplaceAll(listText, framed, "\n");
 }
+
+void PutBackShow(UserLists& lists, std::string_view name) { RemoveLines(Loaded(lists.blacklistText), name); }
 
 void RemoveMissingFavorites(UserLists& lists) {
   const std::vector<std::string_view> missingNames = ListEntries(lists.missingFavorites);

@@ -103,10 +103,14 @@ void RemoveFavorite(UserLists& lists, const ShowRecord& record);
 // Replaces every occurrence of the k-th favourite line (k from 1) by the
 // record's FavoriteLine. Nothing happens when k is out of range.
 void ReplaceFavoriteLine(UserLists& lists, int k, const ShowRecord& record);
+// Removes every line of an LF-framed text that equals `line`: LF + line + LF
+// becomes LF, until none is left (one pass would leave every other one of
+// several equal lines in a row).
+void RemoveLines(std::string& listText, std::string_view line);
+
 // Appends the name + LF to the blacklist.
 void BlacklistShow(UserLists& lists, std::string_view name);
-// Removes every blacklist line equal to the name (LF + name + LF becomes LF,
-// until none is left, so two equal lines in a row both go).
+// Removes every blacklist line equal to the name (RemoveLines).
 void PutBackShow(UserLists& lists, std::string_view name);
 // Removes every favourite line whose name part equals one of the names listed
 // in `missingFavorites`, with the LF that ends it. Other lines stay as they are.

@@ -1,18 +1,17 @@
 // epiloom_driver: finds, reads and works the windows of another program running
 // in the same (Wine) session, for the end-to-end tests.
 //
-//   epiloom_driver <verb> <args...>     one command, one result line on stdout
-//   epiloom_driver serve                commands from stdin, one per line, fields
-//                                       separated by tabs; answers "<code>\t<result>"
-//   epiloom_driver script <file>        the same from a file, stops at the first failure
+//   epiloom_driver <verb> <args...>   one command, its result as one line on stdout
+//   epiloom_driver serve              commands from stdin (or a script: serve < file), one
+//                                     per line, tab-separated, each answered "<code>\t<result>"
 //
-// Exit codes: 0 success, 1 usage error, 2 not found or timed out, 3 the control
-// is there but disabled or hidden (a user could not click it).
-// Texts are byte strings in the ANSI code page: every call is the A variant.
-// Results that carry text are JSON; bytes outside printable ASCII are written
-// as \u00XX, so the output is pure ASCII and decodes back byte for byte
-// (json.loads(line).encode("latin-1")). An argument "hex:414243" is the bytes
-// given in hexadecimal, for titles outside ASCII.
+// Codes (and exit codes): 0 success, 1 usage error, 2 not found or timed out,
+// 3 the control is there but disabled or hidden, so a user could not click it.
+// Texts are byte strings in the ANSI code page: the A calls are used on purpose
+// (one exception below, where Wine needs the W one). Results that carry text are
+// JSON with every byte outside printable ASCII as \u00XX, so
+// json.loads(result).encode("latin-1") gives the bytes back. An argument
+// "hex:414243" gives bytes in hexadecimal, for titles outside ASCII.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -31,6 +30,7 @@ enum Code { kOk = 0, kUsage = 1, kNotFound = 2, kNotClickable = 3 };
 constexpr DWORD kPollMs = 20;
 constexpr UINT kSendTimeoutMs = 3000;
 constexpr UINT kMnGetHMenu = 0x01E1;  // MN_GETHMENU
+constexpr int kMessageBoxTextId = 0xFFFF, kMessageBoxIconId = 0x440;
 
 using Args = std::vector<std::string>;
 struct Result {
@@ -39,74 +39,65 @@ struct Result {
 };
 
 std::map<std::string, HANDLE> g_heldMutexes;
+bool g_serving = false;  // answering commands from stdin
 
-// ---- text helpers ---------------------------------------------------------
+// ---- text helpers -----------------------------------------------------------
 
 std::string Json(const std::string& bytes) {
   std::string out = "\"";
   for (unsigned char c : bytes) {
-    char buf[8];
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    }
+    char buf[8] = {static_cast<char>(c)};
+    if (c == '"' || c == '\\') std::snprintf(buf, sizeof buf, "\\%c", c);
+    else if (c < 0x20 || c >= 0x7F) std::snprintf(buf, sizeof buf, c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\u%04x", c);
+    out += buf;
   }
   return out + "\"";
 }
 
-std::string Hex(UINT_PTR value) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "\"0x%llx\"", static_cast<unsigned long long>(value));
-  return buf;
-}
-
 std::string Num(long long value) { return std::to_string(value); }
 std::string Bool(bool value) { return value ? "true" : "false"; }
-
 std::string RectJson(const RECT& r) {
   return "[" + Num(r.left) + "," + Num(r.top) + "," + Num(r.right) + "," + Num(r.bottom) + "]";
 }
 
-// "hex:..." arguments carry bytes that a command line cannot.
 std::string Decode(const std::string& arg) {
   if (arg.rfind("hex:", 0) != 0) return arg;
   std::string out;
-  for (size_t i = 4; i + 1 < arg.size(); i += 2) {
+  for (size_t i = 4; i + 1 < arg.size(); i += 2)
     out += static_cast<char>(std::strtoul(arg.substr(i, 2).c_str(), nullptr, 16));
-  }
   return out;
 }
 
 bool ParseInt(const std::string& s, long* out) {
-  if (s.empty()) return false;
   char* end = nullptr;
   *out = std::strtol(s.c_str(), &end, 0);
-  return end && *end == '\0';
+  return !s.empty() && end && *end == '\0';
 }
 
-// ---- finding windows ------------------------------------------------------
+DWORD MsArg(const Args& a, size_t i) {
+  long v = 0;
+  return (a.size() > i && ParseInt(a[i], &v) && v >= 0) ? static_cast<DWORD>(v) : 0;
+}
 
-std::string WindowTitle(HWND hwnd) {
+// Calls `done` every 20 ms until it says yes or the time is up.
+template <typename F>
+bool Poll(DWORD timeoutMs, F done) {
+  for (DWORD start = GetTickCount();; Sleep(kPollMs)) {
+    if (done()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+  }
+}
+
+// ---- finding windows ----------------------------------------------------------
+
+std::string TitleOf(HWND hwnd) {
   char buf[1024] = {};
-  GetWindowTextA(hwnd, buf, sizeof buf);
-  return buf;
+  return GetWindowTextA(hwnd, buf, sizeof buf), buf;
 }
 
 std::string ClassOf(HWND hwnd) {
   char buf[256] = {};
-  GetClassNameA(hwnd, buf, sizeof buf);
-  return buf;
+  return GetClassNameA(hwnd, buf, sizeof buf), buf;
 }
 
 struct Search {
@@ -117,9 +108,8 @@ struct Search {
 
 BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param) {
   auto* s = reinterpret_cast<Search*>(param);
-  if (!IsWindowVisible(hwnd)) return TRUE;
-  if (s->cls && ClassOf(hwnd) != s->cls) return TRUE;
-  if (WindowTitle(hwnd) == s->title) s->found.push_back(hwnd);
+  if (IsWindowVisible(hwnd) && (!s->cls || ClassOf(hwnd) == s->cls) && TitleOf(hwnd) == s->title)
+    s->found.push_back(hwnd);
   return TRUE;
 }
 
@@ -130,77 +120,65 @@ std::vector<HWND> FindAll(const std::string& title, const char* cls = nullptr) {
   return s.found;
 }
 
-HWND WaitTop(const std::string& title, DWORD timeoutMs, const char* cls = nullptr) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    std::vector<HWND> all = FindAll(title, cls);
-    if (!all.empty()) return all.front();
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(kPollMs);
-  }
+HWND FindTop(const std::string& title) {
+  std::vector<HWND> all = FindAll(title);
+  return all.empty() ? nullptr : all.front();
 }
 
-HWND Control(HWND top, long id) { return id == 0 ? top : GetDlgItem(top, static_cast<int>(id)); }
-
 std::string ReadText(HWND hwnd) {
-  DWORD_PTR len = 0;
+  DWORD_PTR len = 0, got = 0;
   if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &len)) return "";
   std::vector<char> buf(len * 2 + 16, '\0');
-  DWORD_PTR got = 0;
   SendMessageTimeoutA(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
                       kSendTimeoutMs, &got);
   return std::string(buf.data(), got);
 }
 
-// Finds the top window and the control, or explains what is missing.
-bool Locate(const Args& a, size_t at, HWND* top, HWND* ctrl, Result* error) {
+// a[at] is a window title, a[at + 1] a control ID (0: the window itself).
+struct Target {
+  HWND top = nullptr, ctrl = nullptr;
+  Result error{kOk, ""};
+  explicit operator bool() const { return ctrl != nullptr; }
+};
+
+Target Locate(const Args& a, size_t at = 1) {
+  Target t;
   long id = 0;
-  if (a.size() < at + 2 || !ParseInt(a[at + 1], &id)) {
-    *error = {kUsage, "usage: <title> <control id>"};
-    return false;
-  }
-  *top = WaitTop(Decode(a[at]), 0);
-  if (!*top) {
-    *error = {kNotFound, "no window"};
-    return false;
-  }
-  *ctrl = Control(*top, id);
-  if (!*ctrl) {
-    *error = {kNotFound, "no control"};
-    return false;
-  }
-  return true;
+  if (a.size() < at + 2 || !ParseInt(a[at + 1], &id)) return t.error = {kUsage, "usage: <title> <control id>"}, t;
+  t.top = FindTop(Decode(a[at]));
+  t.ctrl = !t.top ? nullptr : id == 0 ? t.top : GetDlgItem(t.top, static_cast<int>(id));
+  if (!t.ctrl) t.error = {kNotFound, t.top ? "no control" : "no window"};
+  return t;
 }
 
-DWORD TimeoutArg(const Args& a, size_t i, DWORD fallback) {
-  long v = 0;
-  return (a.size() > i && ParseInt(a[i], &v) && v >= 0) ? static_cast<DWORD>(v) : fallback;
+std::string StateJson(HWND top, HWND ctrl) {
+  RECT r{};
+  GetWindowRect(ctrl, &r);
+  MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&r), 2);
+  return "{\"visible\":" + Bool(IsWindowVisible(ctrl)) + ",\"enabled\":" + Bool(IsWindowEnabled(ctrl)) +
+         ",\"style\":" + Num(static_cast<DWORD>(GetWindowLongA(ctrl, GWL_STYLE))) +
+         ",\"exstyle\":" + Num(static_cast<DWORD>(GetWindowLongA(ctrl, GWL_EXSTYLE))) + ",\"class\":" +
+         Json(ClassOf(ctrl)) + ",\"rect\":" + RectJson(r) + "}";
 }
 
-// ---- verbs ----------------------------------------------------------------
+// ---- windows and controls ----------------------------------------------------------
 
 Result Info(const Args&) {
   return {kOk, "{\"acp\":" + Num(GetACP()) + ",\"screen\":[" + Num(GetSystemMetrics(SM_CXSCREEN)) + "," +
                    Num(GetSystemMetrics(SM_CYSCREEN)) + "]}"};
 }
 
+// wait-window <title> <ms>: until a visible top-level window has this title.
+// gone <title> <ms>: until none has.
 Result WaitWindow(const Args& a) {
-  if (a.size() < 2) return {kUsage, "usage: wait-window <title> <timeout ms>"};
-  HWND hwnd = WaitTop(Decode(a[1]), TimeoutArg(a, 2, 0));
-  if (!hwnd) return {kNotFound, "timeout"};
+  if (a.size() < 2) return {kUsage, "usage: wait-window|gone <title> <timeout ms>"};
+  bool gone = a[0] == "gone";
+  HWND hwnd = nullptr;
+  if (!Poll(MsArg(a, 2), [&] { return ((hwnd = FindTop(Decode(a[1]))) != nullptr) != gone; }))
+    return {kNotFound, "timeout"};
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  return {kOk, "{\"hwnd\":" + Hex(reinterpret_cast<UINT_PTR>(hwnd)) + ",\"pid\":" + Num(pid) + "}"};
-}
-
-Result Gone(const Args& a) {
-  if (a.size() < 2) return {kUsage, "usage: gone <title> <timeout ms>"};
-  DWORD timeout = TimeoutArg(a, 2, 0), start = GetTickCount();
-  while (!FindAll(Decode(a[1])).empty()) {
-    if (GetTickCount() - start >= timeout) return {kNotFound, "timeout"};
-    Sleep(kPollMs);
-  }
-  return {kOk, "gone"};
+  return {kOk, gone ? "gone" : "{\"pid\":" + Num(pid) + "}"};
 }
 
 Result Count(const Args& a) {
@@ -213,12 +191,12 @@ BOOL CALLBACK ListTop(HWND hwnd, LPARAM param) {
   auto* out = reinterpret_cast<std::string*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (out->size() > 1) *out += ",";
-  *out += "{\"title\":" + Json(WindowTitle(hwnd)) + ",\"class\":" + Json(ClassOf(hwnd)) + ",\"pid\":" + Num(pid) +
-          ",\"hwnd\":" + Hex(reinterpret_cast<UINT_PTR>(hwnd)) + "}";
+  *out += std::string(out->size() > 1 ? "," : "") + "{\"title\":" + Json(TitleOf(hwnd)) + ",\"class\":" +
+          Json(ClassOf(hwnd)) + ",\"pid\":" + Num(pid) + "}";
   return TRUE;
 }
 
+// windows: every visible top-level window of the session.
 Result Windows(const Args&) {
   std::string out = "[";
   EnumWindows(ListTop, reinterpret_cast<LPARAM>(&out));
@@ -226,348 +204,302 @@ Result Windows(const Args&) {
 }
 
 Result Text(const Args& a) {
-  HWND top, ctrl;
-  Result error;
-  if (!Locate(a, 1, &top, &ctrl, &error)) return error;
-  return {kOk, Json(ReadText(ctrl))};
+  Target t = Locate(a);
+  if (!t) return t.error;
+  return {kOk, Json(ReadText(t.ctrl))};
 }
 
+// wait-text <title> <id> <part> <ms>: until the control's text contains part.
 Result WaitText(const Args& a) {
   if (a.size() < 5) return {kUsage, "usage: wait-text <title> <id> <part of the text> <timeout ms>"};
   std::string part = Decode(a[3]), last;
-  DWORD timeout = TimeoutArg(a, 4, 0), start = GetTickCount();
-  for (;;) {
-    HWND top, ctrl;
-    Result error;
-    if (Locate(a, 1, &top, &ctrl, &error)) {
-      last = ReadText(ctrl);
-      if (last.find(part) != std::string::npos) return {kOk, Json(last)};
-    }
-    if (GetTickCount() - start >= timeout) return {kNotFound, Json(last)};
-    Sleep(kPollMs);
-  }
-}
-
-std::string StateJson(HWND top, HWND ctrl) {
-  RECT r{};
-  GetWindowRect(ctrl, &r);
-  MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&r), 2);
-  return "{\"visible\":" + Bool(IsWindowVisible(ctrl)) + ",\"enabled\":" + Bool(IsWindowEnabled(ctrl)) +
-         ",\"style\":" + Num(static_cast<DWORD>(GetWindowLongA(ctrl, GWL_STYLE))) +
-         ",\"exstyle\":" + Num(static_cast<DWORD>(GetWindowLongA(ctrl, GWL_EXSTYLE))) +
-         ",\"class\":" + Json(ClassOf(ctrl)) + ",\"rect\":" + RectJson(r) + "}";
+  bool ok = Poll(MsArg(a, 4), [&] {
+    Target t = Locate(a);
+    if (!t) return false;
+    last = ReadText(t.ctrl);
+    return last.find(part) != std::string::npos;
+  });
+  return {ok ? kOk : kNotFound, Json(last)};
 }
 
 Result State(const Args& a) {
-  HWND top, ctrl;
-  Result error;
-  if (!Locate(a, 1, &top, &ctrl, &error)) return error;
-  return {kOk, StateJson(top, ctrl)};
+  Target t = Locate(a);
+  if (!t) return t.error;
+  return {kOk, StateJson(t.top, t.ctrl)};
 }
 
-// wait-state <title> <id> visible|hidden|enabled|disabled <timeout ms>
+// wait-state <title> <id> visible|hidden|enabled|disabled <ms>
 Result WaitState(const Args& a) {
-  if (a.size() < 5) return {kUsage, "usage: wait-state <title> <id> <visible|hidden|enabled|disabled> <timeout ms>"};
-  DWORD timeout = TimeoutArg(a, 4, 0), start = GetTickCount();
-  const std::string& want = a[3];
-  if (want != "visible" && want != "hidden" && want != "enabled" && want != "disabled") return {kUsage, "bad state"};
-  for (;;) {
-    HWND top, ctrl;
-    Result error;
-    if (Locate(a, 1, &top, &ctrl, &error)) {
-      bool ok = want == "visible"   ? IsWindowVisible(ctrl)
-                : want == "hidden"  ? !IsWindowVisible(ctrl)
-                : want == "enabled" ? IsWindowEnabled(ctrl)
-                                    : !IsWindowEnabled(ctrl);
-      if (ok) return {kOk, StateJson(top, ctrl)};
-      if (GetTickCount() - start >= timeout) return {kNotFound, StateJson(top, ctrl)};
-    } else if (GetTickCount() - start >= timeout) {
-      return error;
-    }
-    Sleep(kPollMs);
-  }
+  const std::string want = a.size() > 3 ? a[3] : "";
+  if (a.size() < 5 || (want != "visible" && want != "hidden" && want != "enabled" && want != "disabled"))
+    return {kUsage, "usage: wait-state <title> <id> <visible|hidden|enabled|disabled> <timeout ms>"};
+  std::string last = "no window";
+  bool ok = Poll(MsArg(a, 4), [&] {
+    Target t = Locate(a);
+    if (!t) return false;
+    last = StateJson(t.top, t.ctrl);
+    bool visible = IsWindowVisible(t.ctrl), enabled = IsWindowEnabled(t.ctrl);
+    return want == "visible" ? visible : want == "hidden" ? !visible : want == "enabled" ? enabled : !enabled;
+  });
+  return {ok ? kOk : kNotFound, last};
 }
 
 Result Window(const Args& a) {
   if (a.size() < 2) return {kUsage, "usage: window <title>"};
-  HWND hwnd = WaitTop(Decode(a[1]), 0);
+  HWND hwnd = FindTop(Decode(a[1]));
   if (!hwnd) return {kNotFound, "no window"};
   RECT wr{}, cr{};
   GetWindowRect(hwnd, &wr);
   GetClientRect(hwnd, &cr);
+  // Under Wine 8, WM_GETICON sent from another process answers 0 even when the
+  // window has an icon, so icon_big/icon_small can only be trusted when true.
   DWORD_PTR big = 0, small = 0;
   SendMessageTimeoutA(hwnd, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &big);
   SendMessageTimeoutA(hwnd, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &small);
-  ULONG_PTR classIcon = GetClassLongPtrA(hwnd, GCLP_HICON);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   return {kOk, "{\"style\":" + Num(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE))) +
                    ",\"exstyle\":" + Num(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE))) +
                    ",\"rect\":" + RectJson(wr) + ",\"client\":" + RectJson(cr) + ",\"class\":" + Json(ClassOf(hwnd)) +
-                   ",\"icon_big\":" + Bool(big != 0) + ",\"icon_small\":" + Bool(small != 0) +
-                   ",\"class_icon\":" + Bool(classIcon != 0) + ",\"pid\":" + Num(pid) +
+                   ",\"icon_big\":" + Bool(big) + ",\"icon_small\":" + Bool(small) + ",\"class_icon\":" +
+                   Bool(GetClassLongPtrA(hwnd, GCLP_HICON)) + ",\"pid\":" + Num(pid) +
                    ",\"enabled\":" + Bool(IsWindowEnabled(hwnd)) + "}"};
 }
 
+// list <title> <id>: a list box's items with their item data.
 Result List(const Args& a) {
-  HWND top, ctrl;
-  Result error;
-  if (!Locate(a, 1, &top, &ctrl, &error)) return error;
+  Target t = Locate(a);
+  if (!t) return t.error;
   DWORD_PTR count = 0;
-  if (!SendMessageTimeoutA(ctrl, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
+  if (!SendMessageTimeoutA(t.ctrl, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
     return {kNotFound, "no answer"};
   std::string out = "{\"count\":" + Num(static_cast<LRESULT>(count)) + ",\"items\":[";
-  // Under Wine the A form of LB_GETTEXT comes back unconverted (UTF-16) from
-  // another process, so the W form is asked and converted here.
+  // Under Wine the A form of LB_GETTEXT comes back from another process
+  // unconverted (UTF-16), so the W form is asked and converted here.
   for (LRESULT i = 0; i < static_cast<LRESULT>(count); ++i) {
     DWORD_PTR len = 0, data = 0, got = 0;
-    SendMessageTimeoutW(ctrl, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &len);
+    SendMessageTimeoutW(t.ctrl, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &len);
     std::vector<wchar_t> wide(static_cast<size_t>(static_cast<LRESULT>(len) < 0 ? 0 : len) + 16, L'\0');
-    SendMessageTimeoutW(ctrl, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                        &got);
-    SendMessageTimeoutA(ctrl, LB_GETITEMDATA, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &data);
+    SendMessageTimeoutW(t.ctrl, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()),
+                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &got);
+    SendMessageTimeoutA(t.ctrl, LB_GETITEMDATA, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &data);
     int n = static_cast<LRESULT>(got) > 0 ? static_cast<int>(wcsnlen(wide.data(), wide.size())) : 0;
     std::string text(static_cast<size_t>(n) * 2 + 1, '\0');
     text.resize(static_cast<size_t>(
         WideCharToMultiByte(CP_ACP, 0, wide.data(), n, text.data(), static_cast<int>(text.size()), nullptr, nullptr)));
-    if (i) out += ",";
-    out += "{\"text\":" + Json(text) + ",\"data\":" + Num(static_cast<LRESULT>(data)) + "}";
+    out += std::string(i ? "," : "") + "{\"text\":" + Json(text) + ",\"data\":" + Num(static_cast<LRESULT>(data)) + "}";
   }
   return {kOk, out + "]}"};
 }
 
-// Buttons get BM_CLICK; statics that notify get the parent's STN_CLICKED or
-// STN_DBLCLK. Messages are posted, so a click that opens a modal window does
-// not hold the driver.
-Result Click(const Args& a, bool twice) {
-  HWND top, ctrl;
-  Result error;
-  if (!Locate(a, 1, &top, &ctrl, &error)) return error;
+// click / dblclick <title> <id>: buttons get BM_CLICK, statics that notify get
+// STN_CLICKED or STN_DBLCLK at their parent. Posted, so a click that opens a
+// modal window does not hold the driver.
+Result Click(const Args& a) {
+  Target t = Locate(a);
+  if (!t) return t.error;
+  HWND ctrl = t.ctrl;
   if (!IsWindowVisible(ctrl)) return {kNotClickable, "hidden"};
   if (!IsWindowEnabled(ctrl)) return {kNotClickable, "disabled"};
-  std::string cls = ClassOf(ctrl);
-  int id = GetDlgCtrlID(ctrl);
-  if (cls == "Static") {
+  bool twice = a[0] == "dblclick";
+  WPARAM id = static_cast<WPARAM>(GetDlgCtrlID(ctrl));
+  LPARAM from = reinterpret_cast<LPARAM>(ctrl);
+  if (ClassOf(ctrl) == "Static") {
     if (!(GetWindowLongA(ctrl, GWL_STYLE) & SS_NOTIFY)) return {kNotClickable, "static without SS_NOTIFY"};
-    PostMessageA(GetParent(ctrl), WM_COMMAND, MAKEWPARAM(id, twice ? STN_DBLCLK : STN_CLICKED),
-                 reinterpret_cast<LPARAM>(ctrl));
-    return {kOk, "ok"};
-  }
-  if (twice) {
-    PostMessageA(GetParent(ctrl), WM_COMMAND, MAKEWPARAM(id, BN_DBLCLK), reinterpret_cast<LPARAM>(ctrl));
+    PostMessageA(GetParent(ctrl), WM_COMMAND, MAKEWPARAM(id, twice ? STN_DBLCLK : STN_CLICKED), from);
+  } else if (twice) {
+    PostMessageA(GetParent(ctrl), WM_COMMAND, MAKEWPARAM(id, BN_DBLCLK), from);
   } else {
     PostMessageA(ctrl, BM_CLICK, 0, 0);
   }
   return {kOk, "ok"};
 }
 
-// mouse <title> <id> <x> <y> <left|right|double>: a click at client coordinates
-// of the control, with the cursor moved there first.
+// mouse <title> <id> <x> <y> <left|right|double>: a click at client
+// coordinates of the control, with the cursor moved there first.
 Result Mouse(const Args& a) {
-  HWND top, ctrl;
-  Result error;
   long x = 0, y = 0;
-  if (a.size() < 6 || !ParseInt(a[3], &x) || !ParseInt(a[4], &y)) return {kUsage, "usage: mouse <title> <id> <x> <y> <left|right|double>"};
-  if (!Locate(a, 1, &top, &ctrl, &error)) return error;
+  if (a.size() < 6 || !ParseInt(a[3], &x) || !ParseInt(a[4], &y) ||
+      (a[5] != "left" && a[5] != "right" && a[5] != "double"))
+    return {kUsage, "usage: mouse <title> <id> <x> <y> <left|right|double>"};
+  Target t = Locate(a);
+  if (!t) return t.error;
+  HWND ctrl = t.ctrl;
   POINT p{x, y};
   ClientToScreen(ctrl, &p);
   SetCursorPos(p.x, p.y);
   LPARAM at = MAKELPARAM(x, y);
-  if (a[5] == "left" || a[5] == "double") {
-    PostMessageA(ctrl, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  bool right = a[5] == "right";
+  PostMessageA(ctrl, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
+  PostMessageA(ctrl, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+  if (a[5] == "double") {
+    PostMessageA(ctrl, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     PostMessageA(ctrl, WM_LBUTTONUP, 0, at);
-    if (a[5] == "double") {
-      PostMessageA(ctrl, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-      PostMessageA(ctrl, WM_LBUTTONUP, 0, at);
-    }
-  } else if (a[5] == "right") {
-    PostMessageA(ctrl, WM_RBUTTONDOWN, MK_RBUTTON, at);
-    PostMessageA(ctrl, WM_RBUTTONUP, 0, at);
-  } else {
-    return {kUsage, "button: left, right or double"};
   }
   return {kOk, "ok"};
 }
 
-// The close box: the system command, posted as the frame would.
+// close <title>: what the close box sends.
 Result Close(const Args& a) {
   if (a.size() < 2) return {kUsage, "usage: close <title>"};
-  HWND hwnd = WaitTop(Decode(a[1]), 0);
+  HWND hwnd = FindTop(Decode(a[1]));
   if (!hwnd) return {kNotFound, "no window"};
   PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
   return {kOk, "ok"};
 }
 
-// ---- message boxes ----------------------------------------------------------
+// ---- message boxes ---------------------------------------------------------------
 
 const struct {
   int id;
   const char* name;
-} kButtons[] = {{IDOK, "ok"},         {IDCANCEL, "cancel"}, {IDABORT, "abort"},       {IDRETRY, "retry"},
-                {IDIGNORE, "ignore"}, {IDYES, "yes"},       {IDNO, "no"},             {10, "tryagain"},
-                {11, "continue"}};
+} kButtons[] = {{IDOK, "ok"},     {IDCANCEL, "cancel"}, {IDABORT, "abort"}, {IDRETRY, "retry"}, {IDIGNORE, "ignore"},
+                {IDYES, "yes"},   {IDNO, "no"},         {10, "tryagain"},   {11, "continue"}};
 
 // A message box is a dialog whose text sits in a static with ID 0xFFFF.
 HWND WaitMessageBox(const std::string& caption, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    for (HWND hwnd : FindAll(caption, "#32770")) {
-      if (GetDlgItem(hwnd, 0xFFFF)) return hwnd;
-    }
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(kPollMs);
-  }
+  HWND box = nullptr;
+  Poll(timeoutMs, [&] {
+    for (HWND hwnd : FindAll(caption, "#32770"))
+      if (GetDlgItem(hwnd, kMessageBoxTextId)) return (box = hwnd) != nullptr;
+    return false;
+  });
+  return box;
 }
 
-// The kind of icon, told by comparing the shown pixels with the system icons
-// where those are opaque (the same drawn on black and on white).
+// The kind of icon a box shows: its pixels on screen against each system icon
+// where that is opaque (drawn alike on black and on white). Icon handles
+// cannot be compared across processes under Wine.
 std::string IconKind(HWND box) {
-  HWND icon = GetDlgItem(box, 0x440);
+  HWND icon = GetDlgItem(box, kMessageBoxIconId);
   if (!icon || !IsWindowVisible(icon)) return "none";
-  RECT r{};
+  RECT r{}, all{0, 0, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
   GetWindowRect(icon, &r);
-  const int size = GetSystemMetrics(SM_CXICON);
-  HDC screen = GetDC(nullptr);
-  HDC dc[3];
+  HDC screen = GetDC(nullptr), dc[3];
   HBITMAP bmp[3];
   HGDIOBJ old[3];
-  for (int i = 0; i < 3; ++i) {
-    dc[i] = CreateCompatibleDC(screen);
-    bmp[i] = CreateCompatibleBitmap(screen, size, size);
+  for (int i = 0; i < 3; ++i)
+    dc[i] = CreateCompatibleDC(screen), bmp[i] = CreateCompatibleBitmap(screen, all.right, all.bottom),
     old[i] = SelectObject(dc[i], bmp[i]);
-  }
-  BitBlt(dc[0], 0, 0, size, size, screen, r.left, r.top, SRCCOPY);
+  BitBlt(dc[0], 0, 0, all.right, all.bottom, screen, r.left, r.top, SRCCOPY);
   const struct {
     LPCSTR res;
     const char* name;
   } kinds[] = {{IDI_HAND, "error"}, {IDI_QUESTION, "question"}, {IDI_EXCLAMATION, "warning"}, {IDI_ASTERISK, "information"}};
   std::string best = "unknown";
-  long bestMiss = size * size / 20 + 1;  // at most 5 % of the pixels may differ
-  RECT all{0, 0, size, size};
+  long bestMiss = all.right * all.bottom / 20 + 1;  // at most 5 % of the pixels may differ
   for (const auto& k : kinds) {
     FillRect(dc[1], &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     FillRect(dc[2], &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    HICON h = LoadIconA(nullptr, k.res);
-    DrawIconEx(dc[1], 0, 0, h, size, size, 0, nullptr, DI_NORMAL);
-    DrawIconEx(dc[2], 0, 0, h, size, size, 0, nullptr, DI_NORMAL);
+    for (int i = 1; i < 3; ++i) DrawIconEx(dc[i], 0, 0, LoadIconA(nullptr, k.res), all.right, all.bottom, 0, nullptr, DI_NORMAL);
     long miss = 0;
-    for (int y = 0; y < size; ++y)
-      for (int x = 0; x < size; ++x) {
-        COLORREF m = GetPixel(dc[1], x, y);
-        if (m != GetPixel(dc[2], x, y)) continue;  // not opaque
-        COLORREF s = GetPixel(dc[0], x, y);
-        if (std::abs(GetRValue(m) - GetRValue(s)) + std::abs(GetGValue(m) - GetGValue(s)) +
-                std::abs(GetBValue(m) - GetBValue(s)) > 24)
-          ++miss;
+    for (int y = 0; y < all.bottom; ++y)
+      for (int x = 0; x < all.right; ++x) {
+        COLORREF m = GetPixel(dc[1], x, y), s = GetPixel(dc[0], x, y);
+        miss += m == GetPixel(dc[2], x, y) && std::abs(GetRValue(m) - GetRValue(s)) +
+                                                   std::abs(GetGValue(m) - GetGValue(s)) +
+                                                   std::abs(GetBValue(m) - GetBValue(s)) > 24;
       }
-    if (miss < bestMiss) {
-      bestMiss = miss;
-      best = k.name;
-    }
+    if (miss < bestMiss) bestMiss = miss, best = k.name;
   }
-  for (int i = 0; i < 3; ++i) {
-    SelectObject(dc[i], old[i]);
-    DeleteObject(bmp[i]);
-    DeleteDC(dc[i]);
-  }
+  for (int i = 0; i < 3; ++i) SelectObject(dc[i], old[i]), DeleteObject(bmp[i]), DeleteDC(dc[i]);
   ReleaseDC(nullptr, screen);
   return best;
 }
 
+// msgbox <caption> <ms>: the box's text, buttons, icon kind and owner title.
 Result MsgBox(const Args& a) {
   if (a.size() < 2) return {kUsage, "usage: msgbox <caption> <timeout ms>"};
-  HWND box = WaitMessageBox(Decode(a[1]), TimeoutArg(a, 2, 0));
+  HWND box = WaitMessageBox(Decode(a[1]), MsArg(a, 2));
   if (!box) return {kNotFound, "timeout"};
-  Sleep(50);  // let it paint before the icon is looked at
+  Sleep(50);  // let it paint before its icon is looked at
   std::string buttons;
   for (const auto& b : kButtons) {
     HWND button = GetDlgItem(box, b.id);
-    if (!button || !IsWindowVisible(button)) continue;
-    buttons += std::string(buttons.empty() ? "" : ",") + "\"" + b.name + "\"";
+    if (button && IsWindowVisible(button)) buttons += std::string(buttons.empty() ? "\"" : ",\"") + b.name + "\"";
   }
   HWND owner = GetWindow(box, GW_OWNER);
-  return {kOk, "{\"text\":" + Json(ReadText(GetDlgItem(box, 0xFFFF))) + ",\"buttons\":[" + buttons +
-                   "],\"icon\":\"" + IconKind(box) + "\",\"owner\":" + Json(owner ? WindowTitle(owner) : "") + "}"};
+  return {kOk, "{\"text\":" + Json(ReadText(GetDlgItem(box, kMessageBoxTextId))) + ",\"buttons\":[" + buttons +
+                   "],\"icon\":\"" + IconKind(box) + "\",\"owner\":" + Json(owner ? TitleOf(owner) : "") + "}"};
 }
 
+// answer <caption> <button> <ms>
 Result Answer(const Args& a) {
-  if (a.size() < 3) return {kUsage, "usage: answer <caption> <ok|yes|no|cancel|...> <timeout ms>"};
   int id = 0;
   for (const auto& b : kButtons)
-    if (a[2] == b.name) id = b.id;
-  if (!id) return {kUsage, "unknown button"};
-  HWND box = WaitMessageBox(Decode(a[1]), TimeoutArg(a, 3, 0));
+    if (a.size() > 2 && a[2] == b.name) id = b.id;
+  if (!id) return {kUsage, "usage: answer <caption> <ok|cancel|yes|no|abort|retry|ignore> <timeout ms>"};
+  HWND box = WaitMessageBox(Decode(a[1]), MsArg(a, 3));
   if (!box) return {kNotFound, "timeout"};
   HWND button = GetDlgItem(box, id);
   if (!button || !IsWindowVisible(button)) return {kNotFound, "no such button"};
   PostMessageA(button, BM_CLICK, 0, 0);
+  Poll(kSendTimeoutMs, [&] { return !IsWindow(box); });  // gone before the next command looks
   return {kOk, "ok"};
 }
 
-// ---- popup menus ------------------------------------------------------------
+// ---- popup menus ------------------------------------------------------------------
 
 HWND WaitMenuWindow(DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    HWND menu = FindWindowA("#32768", nullptr);
-    if (menu && IsWindowVisible(menu)) return menu;
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(kPollMs);
-  }
+  HWND menu = nullptr;
+  Poll(timeoutMs, [&] {
+    menu = FindWindowA("#32768", nullptr);
+    return menu && IsWindowVisible(menu);
+  });
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
 
+// menu-items <ms>: the items of the popup menu on screen. Wine 8 keeps menus
+// inside their process, so under Wine this answers "not readable".
 Result MenuItems(const Args& a) {
-  HWND menuWindow = WaitMenuWindow(TimeoutArg(a, 1, 0));
-  if (!menuWindow) return {kNotFound, "no popup menu shown"};
+  HWND window = WaitMenuWindow(MsArg(a, 1));
+  if (!window) return {kNotFound, "no popup menu shown"};
   DWORD_PTR handle = 0;
-  SendMessageTimeoutA(menuWindow, kMnGetHMenu, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &handle);
+  SendMessageTimeoutA(window, kMnGetHMenu, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &handle);
   HMENU menu = reinterpret_cast<HMENU>(handle);
   int count = menu ? GetMenuItemCount(menu) : -1;
-  if (count < 0) return {kNotFound, "{\"error\":\"menu not readable from here\",\"hmenu\":" + Hex(handle) + "}"};
+  if (count < 0) return {kNotFound, "menu not readable from here"};
   std::string out = "[";
-  for (int i = 0; i < count; ++i) {
+  for (UINT i = 0; i < static_cast<UINT>(count); ++i) {
     char buf[512] = {};
-    GetMenuStringA(menu, static_cast<UINT>(i), buf, sizeof buf, MF_BYPOSITION);
-    UINT st = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-    if (i) out += ",";
-    out += "{\"text\":" + Json(buf) + ",\"id\":" + Num(GetMenuItemID(menu, i)) + ",\"checked\":" +
-           Bool(st & MF_CHECKED) + ",\"disabled\":" + Bool(st & (MF_DISABLED | MF_GRAYED)) + "}";
+    GetMenuStringA(menu, i, buf, sizeof buf, MF_BYPOSITION);
+    UINT st = GetMenuState(menu, i, MF_BYPOSITION);
+    out += std::string(i ? "," : "") + "{\"text\":" + Json(buf) + ",\"id\":" +
+           Num(GetMenuItemID(menu, static_cast<int>(i))) + ",\"checked\":" + Bool(st & MF_CHECKED) +
+           ",\"disabled\":" + Bool(st & (MF_DISABLED | MF_GRAYED)) + "}";
   }
   return {kOk, out + "]"};
 }
 
-// menu-pick <0-based position> <timeout ms>: the keys a user would press.
-// menu-pick none <timeout ms> dismisses the menu with Escape.
+// menu-pick <0-based position|none> <ms>: the keys a user would press
+// (Down to the item, Enter; or Escape for none).
 Result MenuPick(const Args& a) {
   long pos = -1;
-  if (a.size() < 2 || (a[1] != "none" && !ParseInt(a[1], &pos))) return {kUsage, "usage: menu-pick <position|none> <timeout ms>"};
-  HWND menuWindow = WaitMenuWindow(TimeoutArg(a, 2, 0));
-  if (!menuWindow) return {kNotFound, "no popup menu shown"};
+  if (a.size() < 2 || (a[1] != "none" && !ParseInt(a[1], &pos)))
+    return {kUsage, "usage: menu-pick <position|none> <timeout ms>"};
+  HWND window = WaitMenuWindow(MsArg(a, 2));
+  if (!window) return {kNotFound, "no popup menu shown"};
   auto key = [&](WPARAM vk) {
-    PostMessageA(menuWindow, WM_KEYDOWN, vk, 1);
-    PostMessageA(menuWindow, WM_KEYUP, vk, 0xC0000001);
+    PostMessageA(window, WM_KEYDOWN, vk, 1);
+    PostMessageA(window, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001));
   };
-  if (a[1] == "none") {
-    key(VK_ESCAPE);
-    return {kOk, "ok"};
-  }
   for (long i = 0; i <= pos; ++i) key(VK_DOWN);
-  key(VK_RETURN);
+  key(pos < 0 ? VK_ESCAPE : VK_RETURN);
   return {kOk, "ok"};
 }
 
-// ---- named mutexes ------------------------------------------------------------
+// ---- named mutexes, geometry, pauses -------------------------------------------
 
-// hold-mutex <name> [ms]: takes the name; with ms, lets it go again after that
-// long (in serve mode without ms it is held until release-mutex or the end).
+// hold-mutex <name> [ms]: takes the name. With ms, waits that long and lets go
+// (printing "held" first when run alone); without, keeps it until
+// release-mutex or the end.
 Result HoldMutex(const Args& a) {
   if (a.size() < 2) return {kUsage, "usage: hold-mutex <name> [ms]"};
   std::string name = Decode(a[1]);
   HANDLE h = CreateMutexA(nullptr, FALSE, name.c_str());
   if (!h) return {kNotFound, "cannot create"};
-  DWORD ms = TimeoutArg(a, 2, 0);
-  if (ms) {
-    std::printf("held\n");
+  if (DWORD ms = MsArg(a, 2)) {
+    if (!g_serving) std::printf("held\n");
     std::fflush(stdout);
     Sleep(ms);
     CloseHandle(h);
@@ -579,54 +511,58 @@ Result HoldMutex(const Args& a) {
 }
 
 Result ReleaseMutex(const Args& a) {
-  if (a.size() < 2) return {kUsage, "usage: release-mutex <name>"};
-  auto it = g_heldMutexes.find(Decode(a[1]));
+  auto it = g_heldMutexes.find(a.size() > 1 ? Decode(a[1]) : "");
   if (it == g_heldMutexes.end()) return {kNotFound, "not held"};
   CloseHandle(it->second);
   g_heldMutexes.erase(it);
   return {kOk, "released"};
 }
 
-Result SleepFor(const Args& a) {
-  Sleep(TimeoutArg(a, 1, 0));
-  return {kOk, "ok"};
+// dlu <x> <y> <w> <h>: the pixels that these dialog units give, each value on
+// its own as the dialog manager converts a template item's x, y, cx and cy, in
+// a dialog whose template font is "MS Sans Serif" 8 point. Answers [x,y,w,h].
+Result Dlu(const Args& a) {
+  long v[4] = {};
+  for (size_t i = 0; i < 4; ++i)
+    if (a.size() < 5 || !ParseInt(a[i + 1], &v[i])) return {kUsage, "usage: dlu <x> <y> <w> <h>"};
+  alignas(DWORD) WORD t[64] = {};
+  auto* d = reinterpret_cast<DLGTEMPLATE*>(t);
+  d->style = WS_POPUP | DS_SETFONT;
+  WORD* w = reinterpret_cast<WORD*>(d + 1) + 3;  // no menu, default class, no title
+  *w++ = 8;
+  for (const char* f = "MS Sans Serif"; *f; ++f) *w++ = static_cast<WORD>(*f);
+  HWND dlg = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), d, nullptr, nullptr, 0);
+  if (!dlg) return {kNotFound, "cannot make a dialog"};
+  RECT r{v[0], v[1], v[2], v[3]};  // MapDialogRect scales every field on its own
+  MapDialogRect(dlg, &r);
+  DestroyWindow(dlg);
+  return {kOk, RectJson(r)};
 }
 
-// ---- dispatch -----------------------------------------------------------------
+Result Pause(const Args& a) { return Sleep(MsArg(a, 1)), Result{kOk, "ok"}; }
+
+// ---- dispatch ---------------------------------------------------------------------
+
+const struct {
+  const char* name;
+  Result (*run)(const Args&);
+} kVerbs[] = {{"info", Info},          {"wait-window", WaitWindow}, {"gone", WaitWindow},   {"count", Count},
+              {"windows", Windows},    {"text", Text},              {"wait-text", WaitText}, {"state", State},
+              {"wait-state", WaitState}, {"window", Window},        {"list", List},          {"click", Click},
+              {"dblclick", Click},     {"mouse", Mouse},            {"close", Close},        {"msgbox", MsgBox},
+              {"answer", Answer},      {"menu-items", MenuItems},   {"menu-pick", MenuPick}, {"hold-mutex", HoldMutex},
+              {"release-mutex", ReleaseMutex}, {"dlu", Dlu},        {"sleep", Pause}};
 
 Result Run(const Args& a) {
-  if (a.empty()) return {kUsage, "no verb"};
-  const std::string& v = a[0];
-  if (v == "info") return Info(a);
-  if (v == "wait-window") return WaitWindow(a);
-  if (v == "gone") return Gone(a);
-  if (v == "count") return Count(a);
-  if (v == "windows") return Windows(a);
-  if (v == "text") return Text(a);
-  if (v == "wait-text") return WaitText(a);
-  if (v == "state") return State(a);
-  if (v == "wait-state") return WaitState(a);
-  if (v == "window") return Window(a);
-  if (v == "list") return List(a);
-  if (v == "click") return Click(a, false);
-  if (v == "dblclick") return Click(a, true);
-  if (v == "mouse") return Mouse(a);
-  if (v == "close") return Close(a);
-  if (v == "msgbox") return MsgBox(a);
-  if (v == "answer") return Answer(a);
-  if (v == "menu-items") return MenuItems(a);
-  if (v == "menu-pick") return MenuPick(a);
-  if (v == "hold-mutex") return HoldMutex(a);
-  if (v == "release-mutex") return ReleaseMutex(a);
-  if (v == "sleep") return SleepFor(a);
-  return {kUsage, "unknown verb " + v};
+  for (const auto& v : kVerbs)
+    if (!a.empty() && a[0] == v.name) return v.run(a);
+  return {kUsage, a.empty() ? "usage: epiloom_driver <verb> <args...> | serve" : "unknown verb " + a[0]};
 }
 
 Args SplitTabs(std::string line) {
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   Args out;
-  size_t start = 0;
-  for (;;) {
+  for (size_t start = 0;;) {
     size_t tab = line.find('\t', start);
     out.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
     if (tab == std::string::npos) return out;
@@ -634,18 +570,17 @@ Args SplitTabs(std::string line) {
   }
 }
 
-// Commands from a stream, one per line. Interactive: every command is
-// answered and the loop goes on; a script stops at its first failure.
-int RunLines(FILE* in, bool interactive) {
+// Commands from stdin, one per line, each answered with its code and result.
+int Serve() {
+  g_serving = true;
   char buf[8192];
-  while (std::fgets(buf, sizeof buf, in)) {
+  while (std::fgets(buf, sizeof buf, stdin)) {
     Args a = SplitTabs(buf);
     if (a.size() == 1 && a[0].empty()) continue;
-    if (a[0] == "quit") return kOk;
+    if (a[0] == "quit") break;
     Result r = Run(a);
     std::printf("%d\t%s\n", r.code, r.text.c_str());
     std::fflush(stdout);
-    if (!interactive && r.code != kOk) return r.code;
   }
   return kOk;
 }
@@ -655,18 +590,7 @@ int RunLines(FILE* in, bool interactive) {
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   Args a(argv + 1, argv + argc);
-  if (a.empty()) {
-    std::fprintf(stderr, "usage: epiloom_driver <verb> <args...> | serve | script <file>\n");
-    return kUsage;
-  }
-  if (a[0] == "serve") return RunLines(stdin, true);
-  if (a[0] == "script") {
-    FILE* f = a.size() > 1 ? std::fopen(a[1].c_str(), "rb") : nullptr;
-    if (!f) return kUsage;
-    int code = RunLines(f, false);
-    std::fclose(f);
-    return code;
-  }
+  if (!a.empty() && a[0] == "serve") return Serve();
   Result r = Run(a);
   std::printf("%s\n", r.text.c_str());
   return r.code;

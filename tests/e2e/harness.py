@@ -1,0 +1,478 @@
+"""Running Epiloom.exe under Wine inside Xvfb for the end-to-end scenarios.
+
+One `WineSession` per test run: an Xvfb display and a template Wine prefix,
+booted once, with the registry settings the scenarios rely on. One `Scenario`
+per test: a copy of that prefix, the program folder C:\\Epiloom holding a copy
+of the exe, the fixture site on 127.0.0.1:18470, a driver that reads and works
+the program's windows, and a teardown that always ends everything it started.
+"""
+
+import json
+import os
+import re
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+TITLE = " Epiloom [by ardmoor] V1.6"
+SITE_PORT = 18470
+WINDOWS_FOLDER = "C:\\Epiloom\\"
+
+# Control IDs of the main window.
+SHOW_LIST = 1003
+STATUS_LINE = 1004
+SETTINGS_BUTTON = 1005
+DOWNLOAD_BUTTON = 1006
+SITE_BANNER = 1009
+SPINNER = 1010
+REFRESH_BUTTON = 1011
+BLACKLIST_LABEL = 1016
+LANGUAGE_ICON = 1035
+ABOUT_LINE = 1037
+UPDATE_PROGRESS_BAR = 1038
+
+# Window styles.
+WS_THICKFRAME = 0x00040000
+WS_MINIMIZEBOX = 0x00020000
+WS_MAXIMIZEBOX = 0x00010000
+WS_SYSMENU = 0x00080000
+WS_CAPTION = 0x00C00000
+
+DRIVER_MARGIN_S = 10  # how much longer than its own time-out a driver command may take
+PROXY_VARIABLES = ("http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY",
+                   "ftp_proxy", "FTP_PROXY", "all_proxy", "ALL_PROXY")
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+import kestrix_server  # noqa: E402
+
+
+class HarnessError(Exception):
+    pass
+
+
+def wait_until(predicate, timeout_s, interval_s=0.05):
+    """Polls `predicate` until it returns something true or the time is up;
+    returns its last value."""
+    deadline = time.monotonic() + timeout_s
+    while True:
+        value = predicate()
+        if value or time.monotonic() >= deadline:
+            return value
+        time.sleep(interval_s)
+
+
+def driver_arg(value):
+    """A text as the driver takes it: as is when plain ASCII, else the bytes in
+    the ANSI code page as "hex:..."."""
+    if isinstance(value, int):
+        return str(value)
+    if isinstance(value, str) and re.fullmatch(r"[ -~]*", value) and not value.startswith("hex:"):
+        return value
+    raw = value if isinstance(value, bytes) else value.encode("cp1252")
+    return "hex:" + raw.hex()
+
+
+def from_driver_text(raw):
+    """A JSON string of the driver (bytes as \\u00XX) back to the program's text."""
+    return json.loads(raw).encode("latin-1").decode("cp1252", errors="surrogateescape")
+
+
+def find_free_display(first=97, last=150):
+    for n in range(first, last):
+        if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n):
+            return n
+    raise HarnessError("no free X display between :%d and :%d" % (first, last))
+
+
+class WineSession:
+    """The display and the booted template prefix shared by all scenarios."""
+
+    def __init__(self, exe, driver, recorder, artifacts):
+        self.exe, self.driver, self.recorder = Path(exe), Path(driver), Path(recorder)
+        self.artifacts = Path(artifacts)
+        self.xvfb = None
+        self.display = None
+        self.workdir = Path(tempfile.mkdtemp(prefix="epiloom-e2e-"))
+        self.template = self.workdir / "template"
+        self.timings = {}
+
+    def base_env(self, prefix):
+        env = {k: v for k, v in os.environ.items() if k not in PROXY_VARIABLES}
+        env.update({
+            "WINEPREFIX": str(prefix),
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "DISPLAY": self.display,
+            "LANG": "C.UTF-8",
+            "LC_ALL": "C.UTF-8",
+        })
+        return env
+
+    def start(self):
+        for binary in ("wine", "wineserver", "Xvfb", "import"):
+            if not shutil.which(binary):
+                raise HarnessError("%s is not installed (run tools/setup.sh)" % binary)
+        self.start_display()
+        started = time.monotonic()
+        self.boot_template()
+        self.timings["prefix boot"] = time.monotonic() - started
+        return self
+
+    def start_display(self):
+        for _ in range(5):
+            n = find_free_display()
+            log = open(self.workdir / "xvfb.log", "wb")
+            proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                    stdout=log, stderr=subprocess.STDOUT)
+            log.close()
+            if wait_until(lambda: proc.poll() is not None or os.path.exists("/tmp/.X11-unix/X%d" % n), 10):
+                if proc.poll() is None:
+                    self.xvfb, self.display = proc, ":%d" % n
+                    return
+            if proc.poll() is None:
+                proc.terminate()
+                proc.wait(timeout=5)
+        raise HarnessError("Xvfb did not start")
+
+    def boot_template(self):
+        env = self.base_env(self.template)
+        run = lambda args, timeout: subprocess.run(args, env=env, stdout=subprocess.DEVNULL,
+                                                   stderr=subprocess.DEVNULL, timeout=timeout, check=True)
+        run(["wineboot", "-i"], 180)
+        # Debian's Wine does not find its own fonts (Marlett for the caption
+        # buttons, Tahoma, MS Sans Serif) where fonts-wine puts them; in the
+        # prefix's Fonts folder it does.
+        fonts = self.template / "drive_c" / "windows" / "Fonts"
+        for font in Path("/usr/share/wine/fonts").glob("*.ttf"):
+            shutil.copy2(font, fonts / font.name)
+        tools = self.template / "drive_c" / "e2e"
+        tools.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(self.recorder, tools / "recorder.exe")
+        # Managed=N: without a window manager every hide would stall ~2 s.
+        # No crash dialog: a crash ends the process with an error code.
+        # A "magnet:" handler that records what it is given.
+        reg = "\r\n".join([
+            "REGEDIT4",
+            "",
+            "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]",
+            "\"Managed\"=\"N\"",
+            "",
+            "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]",
+            "\"ShowCrashDialog\"=dword:00000000",
+            "",
+            "[HKEY_CLASSES_ROOT\\magnet]",
+            "@=\"URL:magnet\"",
+            "\"URL Protocol\"=\"\"",
+            "",
+            "[HKEY_CLASSES_ROOT\\magnet\\shell\\open\\command]",
+            "@=\"\\\"C:\\\\e2e\\\\recorder.exe\\\" \\\"%1\\\"\"",
+            "",
+        ])
+        (tools / "settings.reg").write_bytes(reg.encode("ascii"))
+        run(["wine", "regedit", "/S", "C:\\e2e\\settings.reg"], 60)
+        run(["wineserver", "-w"], 60)
+        if "recorder.exe" not in (self.template / "system.reg").read_text(errors="replace"):
+            raise HarnessError("the magnet handler did not reach the template prefix's registry")
+
+    def copy_prefix(self, dest):
+        """A working copy of the template. The large DLL folders are hard links:
+        nothing a scenario runs writes there, and it makes a copy take a blink."""
+        shared = [str(self.template / "drive_c" / "windows" / d) + os.sep for d in ("system32", "syswow64", "winsxs")]
+
+        def copy(src, dst):
+            if any(src.startswith(s) for s in shared):
+                os.link(src, dst)
+            else:
+                shutil.copy2(src, dst)
+
+        shutil.copytree(self.template, dest, symlinks=True, copy_function=copy)
+
+    def screenshot(self, path):
+        try:
+            subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        except subprocess.TimeoutExpired:
+            pass
+
+    def stop(self):
+        if self.template.exists():
+            kill_wineserver(self.base_env(self.template))
+        if self.xvfb and self.xvfb.poll() is None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait(timeout=10)
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+def kill_wineserver(env):
+    try:
+        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+    except subprocess.TimeoutExpired:
+        pass
+
+
+class Driver:
+    """One epiloom_driver.exe in "serve" mode: a command per line, an answer per line."""
+
+    def __init__(self, exe, env, log_path):
+        self.log = open(log_path, "ab")
+        self.proc = subprocess.Popen(["wine", str(exe), "serve"], env=env, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=self.log, bufsize=0)
+        self.buffer = b""
+
+    def __call__(self, *args, timeout_s=None):
+        """Runs one command; returns (exit code, result text)."""
+        if self.proc.poll() is not None:
+            raise HarnessError("the driver has ended")
+        line = "\t".join(driver_arg(a) for a in args) + "\n"
+        self.proc.stdin.write(line.encode("ascii"))
+        self.proc.stdin.flush()
+        own = max([int(a) for a in args[1:] if isinstance(a, int)] + [0]) / 1000.0
+        deadline = time.monotonic() + (timeout_s if timeout_s is not None else own + DRIVER_MARGIN_S)
+        while b"\n" not in self.buffer:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.proc.stdout], [], [], left)[0]:
+                self.stop()
+                raise HarnessError("the driver did not answer %r in time" % (args,))
+            chunk = os.read(self.proc.stdout.fileno(), 65536)
+            if not chunk:
+                raise HarnessError("the driver ended while answering %r" % (args,))
+            self.buffer += chunk
+        answer, self.buffer = self.buffer.split(b"\n", 1)
+        code, _, text = answer.decode("ascii").rstrip("\r").partition("\t")
+        return int(code), text
+
+    def stop(self):
+        if self.proc.poll() is None:
+            try:
+                self.proc.stdin.close()
+            except OSError:
+                pass
+            try:
+                self.proc.wait(timeout=3)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=10)
+        self.log.close()
+
+
+class Scenario:
+    """One run of the program in its own prefix copy and folder."""
+
+    def __init__(self, session, tmp_path, name):
+        self.session = session
+        self.name = re.sub(r"[^A-Za-z0-9_.-]+", "_", name).strip("_")
+        self.tmp = Path(tmp_path)
+        self.prefix = self.tmp / "prefix"
+        session.copy_prefix(self.prefix)
+        self.folder = self.prefix / "drive_c" / "Epiloom"
+        self.folder.mkdir()
+        shutil.copy2(session.exe, self.folder / "Epiloom.exe")
+        self.site_dir = self.tmp / "site"
+        self.site_dir.mkdir()
+        self.env = session.base_env(self.prefix)
+        self.site = kestrix_server.KestrixServer(SITE_PORT, kestrix_server.FixtureSite(self.site_dir),
+                                                 log_path=str(self.tmp / "requests.log")).start()
+        self.processes = []
+        self.locked = []
+        self._driver = None
+        self.shots = 0
+
+    # --- the fixture site --------------------------------------------------
+
+    def serve(self, path, body):
+        """Puts a file on the site: `path` as in the URL, `body` bytes or text."""
+        rel = path.lstrip("/")
+        if rel == "" or rel.endswith("/"):
+            rel += "index.html"
+        target = self.site_dir / rel
+        target.parent.mkdir(parents=True, exist_ok=True)
+        target.write_bytes(body if isinstance(body, bytes) else body.encode("cp1252"))
+
+    def route(self, path, **behaviour):
+        """A special answer for `path`: status=, body=, silent=True, stall=True, delay_ms=."""
+        self.site.site.routes[path] = behaviour
+
+    def hold_update_check(self):
+        """The update server takes each of its two files to the download
+        time-out, so the window stays in its first phase (status line on the
+        version-check text) long enough to be read."""
+        self.route("/Epiloom/lastversion.dat", silent=True)
+        self.route("/Epiloom/languages.dat", silent=True)
+
+    def requested(self):
+        """The URL paths asked for so far, in order."""
+        return self.site.paths()
+
+    # --- the program ---------------------------------------------------------
+
+    def start(self):
+        """Starts Epiloom.exe without waiting; returns its process (exit code via .wait())."""
+        log = open(self.tmp / ("wine-%d.log" % len(self.processes)), "ab")
+        proc = subprocess.Popen(["wine", str(self.folder / "Epiloom.exe")], cwd=str(self.folder), env=self.env,
+                                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+        log.close()
+        self.processes.append(proc)
+        return proc
+
+    def run_console(self, exe, *args, timeout_s=60):
+        """Copies a console program into the program folder and runs it there
+        to its end; returns (exit code, its standard output as text)."""
+        target = self.folder / Path(exe).name
+        shutil.copy2(exe, target)
+        try:
+            done = subprocess.run(["wine", str(target), *args], cwd=str(self.folder), env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                  timeout=timeout_s)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("%s did not end within %d s" % (Path(exe).name, timeout_s))
+        return done.returncode, done.stdout.decode("cp1252", errors="replace")
+
+    def wait_exit(self, proc, timeout_s=15):
+        try:
+            return proc.wait(timeout=timeout_s)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("the program did not end within %d s" % timeout_s)
+
+    @property
+    def drive(self):
+        """The driver, started on first use: drive("text", TITLE, 1004) -> (code, result)."""
+        if self._driver is None:
+            self._driver = Driver(self.session.driver, self.env, self.tmp / "driver.log")
+        return self._driver
+
+    def ask(self, *args):
+        """A driver command that must succeed; returns its result."""
+        code, text = self.drive(*args)
+        if code != 0:
+            raise HarnessError("driver %r failed (%d): %s" % (args, code, text))
+        return text
+
+    def wait_window(self, title=TITLE, timeout_ms=15000):
+        return json.loads(self.ask("wait-window", title, timeout_ms))
+
+    def window_count(self, title=TITLE):
+        return int(self.ask("count", title))
+
+    def text(self, control, title=TITLE):
+        return from_driver_text(self.ask("text", title, control))
+
+    def wait_text(self, control, part, timeout_ms=10000, title=TITLE):
+        """Waits until the control's text contains `part`; returns the text, or
+        raises with the last text seen."""
+        code, text = self.drive("wait-text", title, control, part, timeout_ms)
+        if code != 0:
+            raise HarnessError("control %d never showed %r; last text %r" % (control, part, from_driver_text(text)
+                                                                          if text.startswith('"') else text))
+        return from_driver_text(text)
+
+    def state(self, control, title=TITLE):
+        return json.loads(self.ask("state", title, control))
+
+    def wait_state(self, control, want, timeout_ms=5000, title=TITLE):
+        code, text = self.drive("wait-state", title, control, want, timeout_ms)
+        return code == 0, json.loads(text) if text.startswith("{") else text
+
+    def window(self, title=TITLE):
+        return json.loads(self.ask("window", title))
+
+    def windows(self):
+        """Visible top-level windows of the session: [{"title", "class", "pid"}]."""
+        result = json.loads(self.ask("windows"))
+        for w in result:
+            w["title"] = w["title"].encode("latin-1").decode("cp1252", errors="surrogateescape")
+        return result
+
+    def list_items(self, control=SHOW_LIST, title=TITLE):
+        result = json.loads(self.ask("list", title, control))
+        return [(i["text"].encode("latin-1").decode("cp1252", errors="surrogateescape"), i["data"])
+                for i in result["items"]]
+
+    def click(self, control, title=TITLE):
+        return self.drive("click", title, control)
+
+    def message_box(self, caption="Epiloom", timeout_ms=5000):
+        """The message box with this caption: {"text", "buttons", "icon", "owner"}, or None."""
+        code, text = self.drive("msgbox", caption, timeout_ms)
+        if code != 0:
+            return None
+        box = json.loads(text)
+        box["text"] = box["text"].encode("latin-1").decode("cp1252", errors="surrogateescape")
+        return box
+
+    def answer(self, button, caption="Epiloom", timeout_ms=5000):
+        self.ask("answer", caption, button, timeout_ms)
+
+    def close_window(self, title=TITLE):
+        """The close box."""
+        self.ask("close", title)
+
+    def close_and_wait(self, proc, title=TITLE, timeout_s=15):
+        self.close_window(title)
+        return self.wait_exit(proc, timeout_s)
+
+    # --- files ---------------------------------------------------------------
+
+    def file(self, name):
+        return self.folder / name
+
+    def files(self):
+        return sorted(p.name for p in self.folder.iterdir())
+
+    def recorded(self):
+        """Command lines the magnet handler was started with, oldest first."""
+        path = self.prefix / "drive_c" / "e2e" / "recorded.txt"
+        return path.read_bytes().decode("cp1252").splitlines() if path.exists() else []
+
+    def lock_folder(self):
+        """Makes the program folder unwritable, also for root (immutable flag).
+        Returns False when this file system or user cannot do that."""
+        if os.geteuid() != 0:
+            os.chmod(self.folder, 0o555)
+            self.locked.append(("chmod", self.folder))
+            return True
+        done = subprocess.run(["chattr", "+i", str(self.folder)], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+        if done:
+            self.locked.append(("chattr", self.folder))
+        return done
+
+    def unlock_folders(self):
+        for how, path in reversed(self.locked):
+            if how == "chattr":
+                subprocess.run(["chattr", "-i", str(path)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            else:
+                os.chmod(path, 0o755)
+        self.locked = []
+
+    # --- pictures and the end ------------------------------------------------
+
+    def screenshot(self, label):
+        self.shots += 1
+        self.session.artifacts.mkdir(parents=True, exist_ok=True)
+        path = self.session.artifacts / ("%s-%02d-%s.png" % (self.name, self.shots, label))
+        self.session.screenshot(path)
+        return path
+
+    def teardown(self):
+        try:
+            if self._driver is not None:
+                self._driver.stop()
+            kill_wineserver(self.env)
+            for proc in self.processes:
+                try:
+                    proc.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+                    proc.wait(timeout=10)
+        finally:
+            self.site.stop()
+            self.unlock_folders()
+            shutil.rmtree(self.prefix, ignore_errors=True)
