@@ -4,7 +4,6 @@
 #include <cstddef>
 
 #include "store/ShowRecord.h"
-#include "support/TextUtil.h"
 
 namespace epiloom {
 namespace {

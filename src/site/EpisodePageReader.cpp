@@ -32,8 +32,8 @@ double LeadingDecimalValue(std::string_view text) {
   if (number.find_first_of("0123456789") == kNotFound) return 0.0;
 
   double value = 0.0;
-  const auto [last, error] = std::from_chars(number.data(), number.data() + number.size(), value,
-                                             std::chars_format::fixed);
+  const auto [last, error] =
+      std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
   if (error == std::errc::result_out_of_range) {
     // Too large (a non-zero integer digit) or too small to be a double.
     const std::string_view integer = text.substr(start, integerEnd - start);
@@ -95,13 +95,20 @@ std::vector<Episode> ReadEpisodePage(std::string_view page, const std::vector<Ep
 }
 
 void SortEpisodesByCode(std::vector<Episode>& episodes) {
-  for (std::size_t a = 0; a < episodes.size(); ++a) {
-    for (std::size_t b = a; b < episodes.size(); ++b) {
-      if (CompareEpisodeCodes(episodes[a].episodeCode, episodes[b].episodeCode) > 0) {
-        std::swap(episodes[a], episodes[b]);
-      }
+  // The exchanges are made on (code, entry) pairs, then the entries are put in
+  // the order the pairs ended in: the same result as exchanging whole entries.
+  std::vector<std::pair<std::string_view, std::size_t>> order;
+  order.reserve(episodes.size());
+  for (std::size_t j = 0; j < episodes.size(); ++j) order.emplace_back(episodes[j].episodeCode, j);
+  for (std::size_t a = 0; a < order.size(); ++a) {
+    for (std::size_t b = a; b < order.size(); ++b) {
+      if (CompareEpisodeCodes(order[a].first, order[b].first) > 0) std::swap(order[a], order[b]);
     }
   }
+  std::vector<Episode> sorted;
+  sorted.reserve(episodes.size());
+  for (const auto& [code, entry] : order) sorted.push_back(std::move(episodes[entry]));
+  episodes = std::move(sorted);
 }
 
 }  // namespace epiloom

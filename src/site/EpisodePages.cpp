@@ -113,9 +113,8 @@ void RemoveDuplicates(WorkingCopy& copy, std::int16_t quality) {
 }
 
 void RemoveWatched(WorkingCopy& copy, std::string_view lastWatched) {
-  std::erase_if(copy.entries, [&](std::size_t entry) {
-    return !IsNewerEpisode((*copy.source)[entry].episodeCode, lastWatched);
-  });
+  std::erase_if(copy.entries,
+                [&](std::size_t entry) { return !IsNewerEpisode((*copy.source)[entry].episodeCode, lastWatched); });
 }
 
 std::vector<Episode> Episodes(const WorkingCopy& copy) {
@@ -130,7 +129,8 @@ std::vector<Episode> Episodes(const WorkingCopy& copy) {
 std::string EpisodePageUrl(std::string_view siteUrl, std::string_view pagePath) {
   std::string_view path = TrimBlanks(pagePath);
   const std::size_t first = path.find_first_not_of('/');
-  path = first == std::string_view::npos ? std::string_view() : path.substr(first, path.find_last_not_of('/') - first + 1);
+  path =
+      first == std::string_view::npos ? std::string_view() : path.substr(first, path.find_last_not_of('/') - first + 1);
   std::string url(siteUrl);
   url.append(path);
   url.push_back('/');

@@ -19,7 +19,7 @@
 namespace epiloom {
 
 // Labels of the episode-check dialog that the check writes.
-inline constexpr int kCurrentShowLabelId = 1013;  // the show whose page is read
+inline constexpr int kCurrentShowLabelId = 1013;   // the show whose page is read
 inline constexpr int kCheckCounterLabelId = 1014;  // "(k/count)"
 
 // A favourite's page is read again only when its last check is at least this
@@ -37,8 +37,12 @@ std::string EpisodePageUrl(std::string_view siteUrl, std::string_view pagePath);
 struct EpisodeCheckJob {
   EpisodeCheckJob(ShowStore& showStore, PageFetcher& pageFetcher, Clock& timeOfDay, WindowControls& dialog,
                   std::string siteAddress, CancelToken cancelToken)
-      : store(showStore), fetcher(pageFetcher), clock(timeOfDay), window(dialog, cancelToken),
-        siteUrl(std::move(siteAddress)), cancel(std::move(cancelToken)) {}
+      : store(showStore),
+        fetcher(pageFetcher),
+        clock(timeOfDay),
+        window(dialog, cancelToken),
+        siteUrl(std::move(siteAddress)),
+        cancel(std::move(cancelToken)) {}
 
   ShowStore& store;
   PageFetcher& fetcher;
@@ -65,8 +69,8 @@ int CheckEpisodePages(EpisodeCheckJob& job);
 
 // One favourite's part of the choice.
 struct ChosenShow {
-  int favoriteNumber = 0;      // k: its line in the favourites text, from 1
-  std::size_t showIndex = 0;   // its record in the show table
+  int favoriteNumber = 0;         // k: its line in the favourites text, from 1
+  std::size_t showIndex = 0;      // its record in the show table
   std::vector<Episode> episodes;  // the new episodes, oldest code first
 };
 

@@ -2,9 +2,10 @@
 
 One `WineSession` per test run: an Xvfb display and a template Wine prefix,
 booted once, with the registry settings the scenarios rely on. One `Scenario`
-per test: a copy of that prefix, the program folder C:\\Epiloom holding a copy
-of the exe, the fixture site on 127.0.0.1:18470, a driver that reads and works
-the program's windows, and a teardown that always ends everything it started.
+per test: a copy of that prefix (made, and its Wine session started, while the
+previous scenario ran), the program folder C:\\Epiloom holding a copy of the
+exe, the fixture site on 127.0.0.1:18470, a driver that reads and works the
+program's windows, and a teardown that always ends everything it started.
 """
 
 import json
@@ -15,6 +16,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -99,6 +101,8 @@ class WineSession:
         self.workdir = Path(tempfile.mkdtemp(prefix="epiloom-e2e-"))
         self.template = self.workdir / "template"
         self.timings = {}
+        self.spare = None
+        self.prefixes = 0
 
     def base_env(self, prefix):
         env = {k: v for k, v in os.environ.items() if k not in PROXY_VARIABLES}
@@ -191,6 +195,37 @@ class WineSession:
 
         shutil.copytree(self.template, dest, symlinks=True, copy_function=copy)
 
+    def new_prefix(self):
+        """A fresh copy of the template whose Wine session already runs.
+
+        The first program in a prefix waits ~2.5 s for Wine's own services
+        to start; so while one scenario runs, the next one's copy is made and
+        its session started (kept alive with `wineserver -p`)."""
+        if self.spare is None:
+            self.warm_spare()
+        path, thread = self.spare
+        thread.join(timeout=180)
+        self.warm_spare()
+        return path
+
+    def warm_spare(self):
+        self.prefixes += 1
+        path = self.workdir / ("prefix-%d" % self.prefixes)
+
+        def warm():
+            try:
+                self.copy_prefix(path)
+                env = self.base_env(path)
+                for args in (["wineserver", "-p"], ["wine", str(self.driver), "info"]):
+                    subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, timeout=120)
+            except (OSError, subprocess.SubprocessError):
+                pass  # the scenario that takes this copy finds out
+
+        thread = threading.Thread(target=warm, daemon=True)
+        thread.start()
+        self.spare = (path, thread)
+
     def screenshot(self, path):
         try:
             subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
@@ -199,6 +234,10 @@ class WineSession:
             pass
 
     def stop(self):
+        if self.spare is not None:
+            path, thread = self.spare
+            thread.join(timeout=180)
+            kill_wineserver(self.base_env(path))
         if self.template.exists():
             kill_wineserver(self.base_env(self.template))
         if self.xvfb and self.xvfb.poll() is None:
@@ -270,20 +309,28 @@ class Scenario:
         self.session = session
         self.name = re.sub(r"[^A-Za-z0-9_.-]+", "_", name).strip("_")
         self.tmp = Path(tmp_path)
-        self.prefix = self.tmp / "prefix"
-        session.copy_prefix(self.prefix)
-        self.folder = self.prefix / "drive_c" / "Epiloom"
-        self.folder.mkdir()
-        shutil.copy2(session.exe, self.folder / "Epiloom.exe")
-        self.site_dir = self.tmp / "site"
-        self.site_dir.mkdir()
-        self.env = session.base_env(self.prefix)
-        self.site = kestrix_server.KestrixServer(SITE_PORT, kestrix_server.FixtureSite(self.site_dir),
-                                                 log_path=str(self.tmp / "requests.log")).start()
         self.processes = []
         self.locked = []
         self._driver = None
+        self.site = None
         self.shots = 0
+        self.prefix = session.new_prefix()
+        self.env = session.base_env(self.prefix)
+        try:
+            self.folder = self.prefix / "drive_c" / "Epiloom"
+            self.folder.mkdir()
+            shutil.copy2(session.exe, self.folder / "Epiloom.exe")
+            self.site_dir = self.tmp / "site"
+            self.site_dir.mkdir()
+            try:
+                self.site = kestrix_server.KestrixServer(SITE_PORT, kestrix_server.FixtureSite(self.site_dir),
+                                                         log_path=str(self.tmp / "requests.log")).start()
+            except OSError as e:
+                raise HarnessError("cannot serve the fixture site on 127.0.0.1:%d (%s): is another test run "
+                                   "using it?" % (SITE_PORT, e.strerror)) from e
+        except BaseException:
+            self.teardown()
+            raise
 
     # --- the fixture site --------------------------------------------------
 
@@ -473,6 +520,7 @@ class Scenario:
                     proc.kill()
                     proc.wait(timeout=10)
         finally:
-            self.site.stop()
+            if self.site is not None:
+                self.site.stop()
             self.unlock_folders()
             shutil.rmtree(self.prefix, ignore_errors=True)

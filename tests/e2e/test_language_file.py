@@ -11,7 +11,6 @@ from harness import ABOUT_LINE, DOWNLOAD_BUTTON, SETTINGS_BUTTON, STATUS_LINE, T
 SHOWN = (STATUS_LINE, SETTINGS_BUTTON, DOWNLOAD_BUTTON, ABOUT_LINE)
 
 
-
 def run_and_read(app, label):
     """Starts the program, reads the texts of the main window, closes it with
     the close box; returns (texts by control, exit code)."""

@@ -27,7 +27,6 @@ LBS_NOTIFY, LBS_SORT = 0x1, 0x2
 BOTTOM_RULE = 1036
 
 
-
 def test_the_first_window_shows_the_built_in_texts_and_waits_for_the_update_check(app):
     app.hold_update_check()
     proc = app.start()

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "../site/ShowListPageReference.h"
 #include "site/ShowListPage.h"
 #include "store/ListIndex.h"
 #include "store/UserLists.h"
@@ -94,6 +95,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::vector<ShowListEntry> entries = ReadShowListPage(page);
   Check(entries.size() <= kShowTableCapacity);
+  const std::vector<ShowListEntry> expected = epiloom::testing::ReadShowListPageStepByStep(page);
+  Check(entries.size() == expected.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    Check(entries[i].name == expected[i].name && entries[i].pagePath == expected[i].pagePath);
+  }
   for (const ShowListEntry& entry : entries) {
     Check(entry.name.size() <= kNameWidth && entry.pagePath.size() <= kPagePathWidth);
     Check(TrimBlanks(entry.name) == entry.name && TrimBlanks(entry.pagePath) == entry.pagePath);

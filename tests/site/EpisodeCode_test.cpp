@@ -20,9 +20,7 @@ void PrintTo(const LinkCase& c, std::ostream* out) { *out << c.name; }
 
 class ReadEpisodeCodeTest : public ::testing::TestWithParam<LinkCase> {};
 
-TEST_P(ReadEpisodeCodeTest, ReadsTheFirstEpisodePart) {
-  EXPECT_EQ(ReadEpisodeCode(GetParam().path), GetParam().code);
-}
+TEST_P(ReadEpisodeCodeTest, ReadsTheFirstEpisodePart) { EXPECT_EQ(ReadEpisodeCode(GetParam().path), GetParam().code); }
 
 const LinkCase kLinkCases[] = {
     {"SeasonEpisode", "/ep/123/some-show-s06e14-720p-hdtv-x264-group/", "S06E14"},
@@ -69,7 +67,7 @@ struct NumberCase {
 
 TEST(MakeEpisodeCode, WritesTwoDigitsAndCutsToSixCharacters) {
   const NumberCase cases[] = {
-      {12, 3, "S12E03"}, {0, 0, "S00E00"},   {5, 9, "S05E09"},   {99, 99, "S99E99"},
+      {12, 3, "S12E03"},  {0, 0, "S00E00"},   {5, 9, "S05E09"},          {99, 99, "S99E99"},
       {1, 100, "S01E10"}, {100, 1, "S100E0"}, {ULLONG_MAX, 1, "S18446"},
   };
   for (const NumberCase& c : cases) {

@@ -68,7 +68,10 @@ const PageCase kPageCases[] = {
      "<a href=\"/ep/1/show-s01e01-hdtv/\" title=\"Show (2010) (US) S01E01 (350.5 MB)\">x</a><a href=\"magnet:?m\">",
      {},
      {{"S01E01", 350.5f, "magnet:?m"}}},
-    {"MagnetLinkCutTo255", Page(Row("s01e01", "1 MB", kLongMagnet)), {}, {{"S01E01", 1.0f, kLongMagnet.substr(0, 255)}}},
+    {"MagnetLinkCutTo255",
+     Page(Row("s01e01", "1 MB", kLongMagnet)),
+     {},
+     {{"S01E01", 1.0f, kLongMagnet.substr(0, 255)}}},
     {"MagnetLinkRunsToTheEndOfAPageWithoutQuote",
      "<a href=\"/ep/1/show-s01e01-hdtv/\" title=\"S01E01 (5 MB)\">x</a><a href=\"magnet:?xt=end",
      {},
@@ -147,9 +150,9 @@ TEST(SizeInMegabytes, LeadingValueTimes1024ForGigabytes) {
       {"MB", 0.0f},
       {"GB 2", 0.0f},
       {"", 0.0f},
-      {"1" + std::string(400, '0') + " MB", FLT_MAX},
-      {std::string(42, '9') + " GB", FLT_MAX},
-      {"0." + std::string(400, '0') + "1 GB", 0.0f},
+      {std::string("1").append(400, '0').append(" MB"), FLT_MAX},
+      {std::string(42, '9').append(" GB"), FLT_MAX},
+      {std::string("0.").append(400, '0').append("1 GB"), 0.0f},
   };
   for (const auto& c : cases) {
     EXPECT_FLOAT_EQ(SizeInMegabytes(c.text), c.megabytes) << c.text;

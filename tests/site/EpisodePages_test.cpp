@@ -113,18 +113,18 @@ TEST_P(DueRule, ReadsAShowOnlyWhenItsLastCheckIs600SecondsAway) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Times, DueRule,
-    ::testing::Values(DueCase{"CheckedJustNow", 43200, kNoon, false}, DueCase{"Checked599SecondsAgo", 42601, kNoon, false},
-                      DueCase{"Checked600SecondsAgo", 42600, kNoon, true},
-                      DueCase{"FractionBelow600", 42600, 43199.5, false},
-                      DueCase{"FirstCheckAfterARefresh", 42590, kNoon, true},
-                      DueCase{"Checked599SecondsAhead", 43799, kNoon, false},
-                      DueCase{"Checked600SecondsAhead", 43800, kNoon, true},
-                      DueCase{"CheckedAt235950SeenAt235959", 86390, 86399.0, false},
-                      DueCase{"CheckedAt235950DueAtMidnight", 86390, 0.0, true},
-                      DueCase{"CheckedAfterMidnightSeenSoonAfter", 10, 300.0, false}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Times, DueRule,
+                         ::testing::Values(DueCase{"CheckedJustNow", 43200, kNoon, false},
+                                           DueCase{"Checked599SecondsAgo", 42601, kNoon, false},
+                                           DueCase{"Checked600SecondsAgo", 42600, kNoon, true},
+                                           DueCase{"FractionBelow600", 42600, 43199.5, false},
+                                           DueCase{"FirstCheckAfterARefresh", 42590, kNoon, true},
+                                           DueCase{"Checked599SecondsAhead", 43799, kNoon, false},
+                                           DueCase{"Checked600SecondsAhead", 43800, kNoon, true},
+                                           DueCase{"CheckedAt235950SeenAt235959", 86390, 86399.0, false},
+                                           DueCase{"CheckedAt235950DueAtMidnight", 86390, 0.0, true},
+                                           DueCase{"CheckedAfterMidnightSeenSoonAfter", 10, 300.0, false}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(EpisodeCheck, LastCheckedIsTheTimeOfDayRoundedToASecond) {
   const struct {
@@ -249,11 +249,11 @@ TEST_P(CheckFailure, StopsAndKeepsWhatWasReadBefore) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, CheckFailure,
-                         ::testing::Values(FailureCase{"DownloadFails", nullptr, -1, {2000}},
-                                           FailureCase{"PageWithoutEpisodeLinks",
-                                                       "<html><body>Show not found</body></html>", -2, {}}),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Pages, CheckFailure,
+    ::testing::Values(FailureCase{"DownloadFails", nullptr, -1, {2000}},
+                      FailureCase{"PageWithoutEpisodeLinks", "<html><body>Show not found</body></html>", -2, {}}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(EpisodeCheck, WithoutFavouritesEndsAtOnceAsChecked) {
   for (const char* favorites : {"\n", ""}) {
@@ -328,8 +328,8 @@ struct CancelCase {
   int holdCall;  // the download during which the check is cancelled
   bool cancel;
   int result;
-  int shows;      // records that hold episodes at the end
-  bool checked;   // episodesChecked at the end
+  int shows;     // records that hold episodes at the end
+  bool checked;  // episodesChecked at the end
 };
 
 void PrintTo(const CancelCase& c, std::ostream* out) { *out << c.name; }
@@ -375,12 +375,11 @@ TEST_P(AbandonedCheck, WritesNothingOnceCancelled) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moments, AbandonedCheck,
-    ::testing::Values(CancelCase{"NotCancelled", 1, false, 2, 2, true},
-                      CancelCase{"CancelledDuringTheFirstDownload", 1, true, -1, 0, false},
-                      CancelCase{"CancelledDuringTheSecondDownload", 2, true, -1, 1, false}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Moments, AbandonedCheck,
+                         ::testing::Values(CancelCase{"NotCancelled", 1, false, 2, 2, true},
+                                           CancelCase{"CancelledDuringTheFirstDownload", 1, true, -1, 0, false},
+                                           CancelCase{"CancelledDuringTheSecondDownload", 2, true, -1, 1, false}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(EpisodeCheck, CancelledBeforeItStartsTouchesNothing) {
   AddShow("Alpha", 0);
@@ -461,33 +460,33 @@ std::vector<float> OneTo200() {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, Duplicates,
-    ::testing::Values(
-        DuplicateCase{"SmallThenLargePrefer720p", SameCode({350, 1100}), 1, {"m0"}},
-        DuplicateCase{"SmallThenLargePreferStandard", SameCode({350, 1100}), 0, {"m1"}},
-        DuplicateCase{"LargeThenSmallPrefer720p", SameCode({1100, 350}), 1, {"m0"}},
-        DuplicateCase{"LargeThenSmallPreferStandard", SameCode({1100, 350}), 0, {"m0"}},
-        DuplicateCase{"CloseSizesPreferStandard", SameCode({350, 400}), 0, {"m0"}},
-        DuplicateCase{"CloseSizesPrefer720p", SameCode({350, 400}), 1, {"m0"}},
-        DuplicateCase{"ExactlyHalfAgainAsLarge", SameCode({350, 525}), 0, {"m1"}},
-        DuplicateCase{"JustBelowHalfAgainAsLarge", SameCode({350, 524.9f}), 0, {"m0"}},
-        DuplicateCase{"ZeroThenSizePrefer720p", SameCode({0, 350}), 1, {"m0"}},
-        DuplicateCase{"ZeroThenSizePreferStandard", SameCode({0, 350}), 0, {"m1"}},
-        DuplicateCase{"ZeroThenZero", SameCode({0, 0}), 0, {"m0"}},
-        DuplicateCase{"SizeThenZero", SameCode({350, 0}), 0, {"m0"}},
-        DuplicateCase{"RunOfThreeSmallLargeSmallPreferStandard", SameCode({350, 1100, 400}), 0, {"m1"}},
-        DuplicateCase{"RunOfThreeSmallLargeSmallPrefer720p", SameCode({350, 1100, 400}), 1, {"m0"}},
-        DuplicateCase{"RunOfThreeGrowingPreferStandard", SameCode({350, 600, 1000}), 0, {"m2"}},
-        DuplicateCase{"RunOfThreeGrowingPrefer720p", SameCode({350, 600, 1000}), 1, {"m0"}},
-        DuplicateCase{"RunOfThreeShrinking", SameCode({1000, 600, 350}), 0, {"m0"}},
-        DuplicateCase{"RunOfFourDoubling", SameCode({100, 200, 400, 800}), 0, {"m3"}},
-        // 200 copies of sizes 1..200: only 3/2 and 3/1 reach 1.5.
-        DuplicateCase{"RunOf200PreferStandard", SameCode(OneTo200()), 0, {"m2"}},
-        DuplicateCase{"RunOf200Prefer720p", SameCode(OneTo200()), 1, {"m0"}},
-        DuplicateCase{"RunsBetweenOtherCodes",
-                      {{"S01E01", 350}, {"S01E01", 1100}, {"S01E02", 400}, {"S01E03", 100}, {"S01E03", 100}},
-                      0,
-                      {"m1", "m2", "m3"}},
-        DuplicateCase{"NoDuplicates", {{"S01E01", 350}, {"S01E02", 1100}}, 1, {"m0", "m1"}}),
+    ::testing::Values(DuplicateCase{"SmallThenLargePrefer720p", SameCode({350, 1100}), 1, {"m0"}},
+                      DuplicateCase{"SmallThenLargePreferStandard", SameCode({350, 1100}), 0, {"m1"}},
+                      DuplicateCase{"LargeThenSmallPrefer720p", SameCode({1100, 350}), 1, {"m0"}},
+                      DuplicateCase{"LargeThenSmallPreferStandard", SameCode({1100, 350}), 0, {"m0"}},
+                      DuplicateCase{"CloseSizesPreferStandard", SameCode({350, 400}), 0, {"m0"}},
+                      DuplicateCase{"CloseSizesPrefer720p", SameCode({350, 400}), 1, {"m0"}},
+                      DuplicateCase{"ExactlyHalfAgainAsLarge", SameCode({350, 525}), 0, {"m1"}},
+                      DuplicateCase{"JustBelowHalfAgainAsLarge", SameCode({350, 524.9f}), 0, {"m0"}},
+                      DuplicateCase{"ZeroThenSizePrefer720p", SameCode({0, 350}), 1, {"m0"}},
+                      DuplicateCase{"ZeroThenSizePreferStandard", SameCode({0, 350}), 0, {"m1"}},
+                      DuplicateCase{"ZeroThenZero", SameCode({0, 0}), 0, {"m0"}},
+                      DuplicateCase{"SizeThenZero", SameCode({350, 0}), 0, {"m0"}},
+                      DuplicateCase{"RunOfThreeSmallLargeSmallPreferStandard", SameCode({350, 1100, 400}), 0, {"m1"}},
+                      DuplicateCase{"RunOfThreeSmallLargeSmallPrefer720p", SameCode({350, 1100, 400}), 1, {"m0"}},
+                      DuplicateCase{"RunOfThreeGrowingPreferStandard", SameCode({350, 600, 1000}), 0, {"m2"}},
+                      DuplicateCase{"RunOfThreeGrowingPrefer720p", SameCode({350, 600, 1000}), 1, {"m0"}},
+                      DuplicateCase{"RunOfThreeShrinking", SameCode({1000, 600, 350}), 0, {"m0"}},
+                      DuplicateCase{"RunOfFourDoubling", SameCode({100, 200, 400, 800}), 0, {"m3"}},
+                      // 200 copies of sizes 1..200: only 3/2 and 3/1 reach 1.5.
+                      DuplicateCase{"RunOf200PreferStandard", SameCode(OneTo200()), 0, {"m2"}},
+                      DuplicateCase{"RunOf200Prefer720p", SameCode(OneTo200()), 1, {"m0"}},
+                      DuplicateCase{
+                          "RunsBetweenOtherCodes",
+                          {{"S01E01", 350}, {"S01E01", 1100}, {"S01E02", 400}, {"S01E03", 100}, {"S01E03", 100}},
+                          0,
+                          {"m1", "m2", "m3"}},
+                      DuplicateCase{"NoDuplicates", {{"S01E01", 350}, {"S01E02", 1100}}, 1, {"m0", "m1"}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 struct WatchedCase {
@@ -502,8 +501,8 @@ void PrintTo(const WatchedCase& c, std::ostream* out) { *out << c.name; }
 class NewEpisodes : public ::testing::TestWithParam<WatchedCase> {};
 
 TEST_P(NewEpisodes, OnlyCodesAfterTheLastWatchedOne) {
-  const ShowTable table{
-      Favourite("Some Show", Numbered({{"", 1}, {"S01E01", 1}, {"S01E02", 1}, {"S02E01", 1}}), 0, GetParam().lastWatched)};
+  const ShowTable table{Favourite("Some Show", Numbered({{"", 1}, {"S01E01", 1}, {"S01E02", 1}, {"S02E01", 1}}), 0,
+                                  GetParam().lastWatched)};
   const NewEpisodeChoice choice = ChooseNewEpisodes(table, FavoritesOf(table));
   ASSERT_EQ(choice.shows.size(), 1u);
   EXPECT_EQ(Ids(choice.shows[0].episodes), GetParam().kept);
@@ -540,8 +539,7 @@ TEST(ChooseNewEpisodes, FollowsTheFavouritesOrderAndSkipsShowsNotInTheTable) {
 }
 
 TEST(ChooseNewEpisodes, NothingNewInAnyFavouriteGivesMinus2) {
-  const ShowTable table{Favourite("Alpha", Numbered({{"S01E01", 1}}), 0, "S01E01"),
-                        Favourite("Beta", {}, 0, "S00E00")};
+  const ShowTable table{Favourite("Alpha", Numbered({{"S01E01", 1}}), 0, "S01E01"), Favourite("Beta", {}, 0, "S00E00")};
   const NewEpisodeChoice choice = ChooseNewEpisodes(table, FavoritesOf(table));
   EXPECT_EQ(choice.total, -2);
   ASSERT_EQ(choice.shows.size(), 2u);

@@ -5,10 +5,12 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "app/MainWindowIds.h"
 #include "fakes/Fakes.h"
+#include "site/ShowListPageReference.h"
 #include "store/ShowTable.h"
 #include "store/UserLists.h"
 
@@ -99,6 +101,28 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"NoEntries", "<html>nothing here</html>", {}},
         PageCase{"EmptyPage", "", {}}),
     ByLabel());
+
+TEST(ReadShowListPage, AgreesWithTheStepByStepReadingOnRandomPages) {
+  // Pieces that make entries, separators, stray bars and blanks likely.
+  const std::string pieces[] = {std::string(kShowEntryStart), std::string(kShowEntryEnd),
+                                std::string(kPathTitleSeparator), "|", " ", "/shows/1", "Title", "/\"", ">", "\n"};
+  std::mt19937 random(31337);
+  std::size_t shows = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string page;
+    const int count = std::uniform_int_distribution<int>(0, 24)(random);
+    for (int i = 0; i < count; ++i) page += pieces[std::uniform_int_distribution<std::size_t>(0, 9)(random)];
+    const auto expected = testing::ReadShowListPageStepByStep(page);
+    const auto actual = ReadShowListPage(page);
+    ASSERT_EQ(actual.size(), expected.size()) << page;
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+      ASSERT_EQ(actual[i].name, expected[i].name) << page;
+      ASSERT_EQ(actual[i].pagePath, expected[i].pagePath) << page;
+    }
+    shows += actual.size();
+  }
+  EXPECT_GT(shows, 5000u);  // the pages did hold entries
+}
 
 TEST(ReadShowListPage, KeepsAtMostTheTableCapacity) {
   std::string entries;

@@ -19,7 +19,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -292,15 +291,18 @@ Result List(const Args& a) {
   return {kOk, out + "]}"};
 }
 
-// click / dblclick <title> <id>: buttons get BM_CLICK, statics that notify get
-// STN_CLICKED or STN_DBLCLK at their parent. Posted, so a click that opens a
-// modal window does not hold the driver.
+// click / dblclick <title> <id>: the cursor goes to the control's middle, then
+// buttons get BM_CLICK and statics that notify STN_CLICKED or STN_DBLCLK at
+// their parent. Posted, so a click that opens a modal window does not hold us.
 Result Click(const Args& a) {
   Target t = Locate(a);
   if (!t) return t.error;
   HWND ctrl = t.ctrl;
   if (!IsWindowVisible(ctrl)) return {kNotClickable, "hidden"};
   if (!IsWindowEnabled(ctrl)) return {kNotClickable, "disabled"};
+  RECT r{};
+  GetWindowRect(ctrl, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);  // where a user's click would leave it
   bool twice = a[0] == "dblclick";
   WPARAM id = static_cast<WPARAM>(GetDlgCtrlID(ctrl));
   LPARAM from = reinterpret_cast<LPARAM>(ctrl);
