@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "app/MainWindowIds.h"
+#include "i18n/LanguageChoice.h"
 #include "store/Counters.h"
 #include "store/ListIndex.h"
 #include "store/UserLists.h"
@@ -11,8 +12,6 @@
 
 namespace epiloom {
 namespace {
-
-constexpr int kStatusGettingShowList = 1;
 
 std::string FieldValue(std::string_view field, std::size_t width) {
   return std::string(TrimBlanks(CutTo(TrimBlanks(field), width)));
@@ -66,7 +65,7 @@ int ReadShowList(ShowListJob& job) {
   const auto abandoned = [&job] { return job.cancel->Raised(); };
   if (abandoned()) return kShowListAbandoned;
 
-  job.statusPhase.store(kStatusGettingShowList);
+  job.statusPhase.store(kGettingShowList);
   window.SetText(ids::kStatusLine, job.texts[TextKey::Populate]);
   window.Show(ids::kSpinner, true);
 

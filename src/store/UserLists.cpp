@@ -169,10 +169,10 @@ std::string ListFileContent(std::string_view text) {
 bool SaveUserLists(const UserLists& lists, ProgramFolder& folder) {
   bool saved = true;
   if (!lists.blacklistText.empty()) {
-    saved = folder.ReplaceFile(kBlacklistFileName, ListFileContent(lists.blacklistText)) && saved;
+    saved = folder.ReplaceWholeFile(kBlacklistFileName, ListFileContent(lists.blacklistText)) && saved;
   }
   if (!lists.favoritesText.empty()) {
-    saved = folder.ReplaceFile(kFavoritesFileName, ListFileContent(lists.favoritesText)) && saved;
+    saved = folder.ReplaceWholeFile(kFavoritesFileName, ListFileContent(lists.favoritesText)) && saved;
   }
   return saved;
 }

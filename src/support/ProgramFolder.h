@@ -27,10 +27,10 @@ class ProgramFolder {
 
   // Replaces the file as a whole: a crash at any moment leaves either the old
   // content or the new one, never a mix or a truncated file.
-  virtual bool ReplaceFile(const std::string& name, std::string_view bytes) = 0;
+  virtual bool ReplaceWholeFile(const std::string& name, std::string_view bytes) = 0;
 
   // Deleting a file that does not exist is not an error.
-  virtual bool DeleteFile(const std::string& name) = 0;
+  virtual bool RemoveFile(const std::string& name) = 0;
 
   // Names (without the folder) of the regular files whose names match a
   // pattern with "*" and "?" wildcards, letter case ignored, sorted by name.

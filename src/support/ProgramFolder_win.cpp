@@ -4,9 +4,6 @@
 
 #include "app/Win32Handles.h"
 
-// The interface's names collide with the A/W macros of <windows.h>.
-#undef DeleteFile
-#undef ReplaceFile
 
 namespace epiloom {
 namespace {
@@ -63,7 +60,7 @@ bool ProgramFolderWin::WriteFile(const std::string& name, std::string_view bytes
   return WriteWholeFile(path_ + name, bytes, false);
 }
 
-bool ProgramFolderWin::ReplaceFile(const std::string& name, std::string_view bytes) {
+bool ProgramFolderWin::ReplaceWholeFile(const std::string& name, std::string_view bytes) {
   // Write a temporary file beside the target, flush it, then move it over the
   // target in one step: a crash leaves the old file or the new one, whole.
   const std::string target = path_ + name;
@@ -79,7 +76,7 @@ bool ProgramFolderWin::ReplaceFile(const std::string& name, std::string_view byt
   return true;
 }
 
-bool ProgramFolderWin::DeleteFile(const std::string& name) {
+bool ProgramFolderWin::RemoveFile(const std::string& name) {
   if (::DeleteFileA((path_ + name).c_str())) return true;
   return ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }

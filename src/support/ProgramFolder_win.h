@@ -14,8 +14,8 @@ class ProgramFolderWin : public ProgramFolder {
   bool Exists(const std::string& name) const override;
   std::optional<std::string> ReadFile(const std::string& name) const override;
   bool WriteFile(const std::string& name, std::string_view bytes) override;
-  bool ReplaceFile(const std::string& name, std::string_view bytes) override;
-  bool DeleteFile(const std::string& name) override;
+  bool ReplaceWholeFile(const std::string& name, std::string_view bytes) override;
+  bool RemoveFile(const std::string& name) override;
   std::vector<std::string> ListFiles(const std::string& pattern) const override;
 
  private:

@@ -50,7 +50,7 @@ bool OfferNewVersion(UpdateCheckJob& job) {
     job.boxes.Notify(kCaption, std::string(TrimBlanks(job.texts[TextKey::Problem])), NoticeKind::Error);
     return false;
   }
-  job.folder.DeleteFile(kUpdaterFile);
+  job.folder.RemoveFile(kUpdaterFile);
   if (!job.folder.WriteFile(kUpdaterFile, updater)) return false;
   job.openFile(job.folder.Path() + kUpdaterFile);
   return true;
@@ -97,7 +97,7 @@ int CheckForUpdates(UpdateCheckJob& job) {
   job.window.Show(ids::kSpinner, true);
 
   // A leftover updater from an earlier run; one still running stays.
-  job.folder.DeleteFile(kUpdaterFile);
+  job.folder.RemoveFile(kUpdaterFile);
   if (OfferNewVersion(job)) return kUpdaterLaunched;
 
   int result = kNothingToReport;

@@ -4,6 +4,7 @@ The build passes the paths through the environment:
   EPILOOM_E2E_EXE        Epiloom.exe (x86_64 build with the test settings)
   EPILOOM_E2E_DRIVER     epiloom_driver.exe
   EPILOOM_E2E_RECORDER   recorder.exe
+  EPILOOM_E2E_UPDATER    the one updater this build accepts (its MD5 is built in)
   EPILOOM_E2E_ARTIFACTS  folder for screenshots
 """
 
@@ -40,6 +41,12 @@ def wine_session():
         session.stop()
         for what, seconds in session.timings.items():
             print("\n[e2e] %s: %.1f s" % (what, seconds))
+
+
+@pytest.fixture(scope="session")
+def updater_bytes():
+    """The bytes of the updater whose digest the program under test accepts."""
+    return Path(required_path("EPILOOM_E2E_UPDATER")).read_bytes()
 
 
 @pytest.hookimpl(hookwrapper=True)

@@ -83,6 +83,15 @@ def from_driver_text(raw):
     return json.loads(raw).encode("latin-1").decode("cp1252", errors="surrogateescape")
 
 
+def show_list_page(shows):
+    """The site's show list page for (page path, title) pairs, in page order,
+    each written exactly as given (so "&amp;" stays as it is)."""
+    rows = "".join('<tr>\r\n<td class="forum_thread_post"><a href="%s" class="thread_link">%s</a></td>\r\n'
+                   '<td class="forum_thread_post">0</td>\r\n</tr>\r\n' % (path, title) for path, title in shows)
+    return ("<html><head><title>Kestrix - TV Shows</title></head><body>\r\n"
+            "<table class=\"forum_header_border\">\r\n" + rows + "</table>\r\n</body></html>\r\n")
+
+
 def find_free_display(first=97, last=150):
     for n in range(first, last):
         if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n):
@@ -322,12 +331,9 @@ class Scenario:
             shutil.copy2(session.exe, self.folder / "Epiloom.exe")
             self.site_dir = self.tmp / "site"
             self.site_dir.mkdir()
-            try:
-                self.site = kestrix_server.KestrixServer(SITE_PORT, kestrix_server.FixtureSite(self.site_dir),
-                                                         log_path=str(self.tmp / "requests.log")).start()
-            except OSError as e:
-                raise HarnessError("cannot serve the fixture site on 127.0.0.1:%d (%s): is another test run "
-                                   "using it?" % (SITE_PORT, e.strerror)) from e
+            self.fixture_site = kestrix_server.FixtureSite(self.site_dir)
+            self.earlier_requests = []  # paths asked of the site before it was last stopped
+            self.start_site()
         except BaseException:
             self.teardown()
             raise
@@ -345,7 +351,25 @@ class Scenario:
 
     def route(self, path, **behaviour):
         """A special answer for `path`: status=, body=, silent=True, stall=True, delay_ms=."""
-        self.site.site.routes[path] = behaviour
+        self.fixture_site.routes[path] = behaviour
+
+    def stop_site(self):
+        """Takes the site off the network: connections to its port are refused
+        until start_site(). Its files, routes and request log are kept."""
+        if self.site is not None:
+            self.earlier_requests += self.site.paths()
+            self.site.stop()
+            self.site = None
+
+    def start_site(self):
+        if self.site is not None:
+            return
+        try:
+            self.site = kestrix_server.KestrixServer(SITE_PORT, self.fixture_site,
+                                                     log_path=str(self.tmp / "requests.log")).start()
+        except OSError as e:
+            raise HarnessError("cannot serve the fixture site on 127.0.0.1:%d (%s): is another test run "
+                               "using it?" % (SITE_PORT, e.strerror)) from e
 
     def hold_update_check(self):
         """The update server takes each of its two files to the download
@@ -356,7 +380,11 @@ class Scenario:
 
     def requested(self):
         """The URL paths asked for so far, in order."""
-        return self.site.paths()
+        return self.earlier_requests + (self.site.paths() if self.site is not None else [])
+
+    def wait_requested(self, path, timeout_s=15):
+        """Waits until the site was asked for `path`; returns whether it was."""
+        return bool(wait_until(lambda: path in self.requested(), timeout_s))
 
     # --- the program ---------------------------------------------------------
 
@@ -457,6 +485,22 @@ class Scenario:
     def answer(self, button, caption="Epiloom", timeout_ms=5000):
         self.ask("answer", caption, button, timeout_ms)
 
+    def menu_shown(self):
+        return any(w["class"] == "#32768" for w in self.windows())
+
+    def pick_from_menu(self, control, position, title=TITLE, timeout_s=5):
+        """Clicks `control`, picks the item at `position` (0-based; "none"
+        dismisses the menu) from the popup menu it opens, and waits until the
+        menu is gone, so that what the choice does has been done when this
+        returns (the program handles the choice on the thread that answers
+        the driver's reads)."""
+        code, text = self.click(control, title)
+        if code != 0:
+            raise HarnessError("cannot click %d: %s" % (control, text))
+        self.ask("menu-pick", position, timeout_s * 1000)
+        if not wait_until(lambda: not self.menu_shown(), timeout_s):
+            raise HarnessError("the popup menu of %d did not close" % control)
+
     def close_window(self, title=TITLE):
         """The close box."""
         self.ask("close", title)
@@ -520,7 +564,6 @@ class Scenario:
                     proc.kill()
                     proc.wait(timeout=10)
         finally:
-            if self.site is not None:
-                self.site.stop()
+            self.stop_site()
             self.unlock_folders()
             shutil.rmtree(self.prefix, ignore_errors=True)

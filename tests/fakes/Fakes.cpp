@@ -83,11 +83,11 @@ bool FakeProgramFolder::WriteFile(const std::string& name, std::string_view byte
   return true;
 }
 
-bool FakeProgramFolder::ReplaceFile(const std::string& name, std::string_view bytes) {
+bool FakeProgramFolder::ReplaceWholeFile(const std::string& name, std::string_view bytes) {
   return WriteFile(name, bytes);
 }
 
-bool FakeProgramFolder::DeleteFile(const std::string& name) {
+bool FakeProgramFolder::RemoveFile(const std::string& name) {
   std::lock_guard lock(mutex_);
   if (!writable_) return false;
   files_.erase(Lower(name));

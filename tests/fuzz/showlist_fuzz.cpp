@@ -35,8 +35,11 @@ class MemoryFolder : public ProgramFolder {
     files[name] = std::string(bytes);
     return true;
   }
-  bool ReplaceFile(const std::string& name, std::string_view bytes) override { return WriteFile(name, bytes); }
-  bool DeleteFile(const std::string& name) override { return files.erase(name) != 0 || true; }
+  bool ReplaceWholeFile(const std::string& name, std::string_view bytes) override { return WriteFile(name, bytes); }
+  bool RemoveFile(const std::string& name) override {
+    files.erase(name);  // a missing file is no error
+    return true;
+  }
   std::vector<std::string> ListFiles(const std::string&) const override { return {}; }
   std::map<std::string, std::string> files;
 };

@@ -214,7 +214,7 @@ class CallRecordingFolder : public FakeProgramFolder {
     calls.push_back("write " + name);
     return FakeProgramFolder::WriteFile(name, bytes);
   }
-  bool ReplaceFile(const std::string& name, std::string_view bytes) override {
+  bool ReplaceWholeFile(const std::string& name, std::string_view bytes) override {
     calls.push_back("replace " + name);
     return FakeProgramFolder::WriteFile(name, bytes);
   }

@@ -51,7 +51,7 @@ int main() {
       std::printf("FAILED %s: got [%s]\n", c.name, got.c_str());
     }
   }
-  ::DeleteFileA((folder.Path() + name).c_str());
+  folder.RemoveFile(name);
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }
