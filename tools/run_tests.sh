@@ -22,7 +22,7 @@ cmake --preset fuzz >/dev/null
 cmake --build build/fuzz
 for fuzzer in build/fuzz/tests/*_fuzz; do
   [ -x "$fuzzer" ] || continue
-  "$fuzzer" -max_total_time=5 -print_final_stats=0 >/dev/null 2>"$fuzzer.log" || { cat "$fuzzer.log"; exit 1; }
+  "$fuzzer" -max_total_time=5 -artifact_prefix=build/fuzz/ >/dev/null 2>"$fuzzer.log" || { cat "$fuzzer.log"; exit 1; }
   echo "$(basename "$fuzzer"): no finding in 5 s"
 done
 

@@ -488,6 +488,21 @@ class Scenario:
     def menu_shown(self):
         return any(w["class"] == "#32768" for w in self.windows())
 
+    def menu_checks(self, control, title=TITLE, timeout_s=5, screenshot=None):
+        """Clicks `control`, reads which items of the popup menu it opens carry
+        a check mark (from the menu's pixels), dismisses the menu; returns one
+        bool per item, top to bottom."""
+        code, text = self.click(control, title)
+        if code != 0:
+            raise HarnessError("cannot click %d: %s" % (control, text))
+        marks = json.loads(self.ask("menu-marks", timeout_s * 1000))
+        if screenshot:
+            self.screenshot(screenshot)
+        self.ask("menu-pick", "none", timeout_s * 1000)
+        if not wait_until(lambda: not self.menu_shown(), timeout_s):
+            raise HarnessError("the popup menu of %d did not close" % control)
+        return [item["checked"] for item in marks]
+
     def pick_from_menu(self, control, position, title=TITLE, timeout_s=5):
         """Clicks `control`, picks the item at `position` (0-based; "none"
         dismisses the menu) from the popup menu it opens, and waits until the

@@ -114,7 +114,7 @@ def test_a_failed_load_offers_a_retry_that_loads_the_list_again(app, fail, statu
     failed = {"texts": read_window_texts(app), "items": app.list_items(),
               "spinner": app.state(SPINNER)["visible"], "refresh enabled": refresh["enabled"],
               "buttons": [app.state(c)["enabled"] for c in (SETTINGS_BUTTON, DOWNLOAD_BUTTON)]}
-    app.screenshot("failed")
+    app.screenshot("load-failed")
     assert failed == {"texts": window_texts(BUILT_IN, phase=status_key), "items": [], "spinner": False,
                       "refresh enabled": True, "buttons": [False, False]}
 

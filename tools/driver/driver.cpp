@@ -473,6 +473,56 @@ Result MenuItems(const Args& a) {
   return {kOk, out + "]"};
 }
 
+// menu-marks <ms>: which items of the popup menu on screen carry a check
+// mark, read from its pixels (the menu itself cannot be read from another
+// process under Wine). Items are the bands of rows holding dark ink (black
+// text); an item is checked when ink lies in the check-mark column, left of
+// where item texts begin (inside the border, within SM_CXMENUCHECK pixels).
+// Answers [{"top":y,"bottom":y,"left":x,"checked":bool},...] in client
+// pixels of the menu window, top to bottom. For menus of text items only.
+Result MenuMarks(const Args& a) {
+  HWND window = WaitMenuWindow(MsArg(a, 1));
+  if (!window) return {kNotFound, "no popup menu shown"};
+  Sleep(100);  // let it paint
+  RECT r{};
+  GetClientRect(window, &r);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  const int w = r.right, h = r.bottom;
+  HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  BitBlt(dc, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+  auto ink = [&](int x, int y) {
+    COLORREF c = GetPixel(dc, x, y);
+    return GetRValue(c) < 64 && GetGValue(c) < 64 && GetBValue(c) < 64;
+  };
+  const int border = 3, checkEdge = border + GetSystemMetrics(SM_CXMENUCHECK);
+  std::string out = "[";
+  int top = -1, blank = 0, left = w;
+  auto close = [&](int bottom) {
+    out += std::string(out.size() > 1 ? "," : "") + "{\"top\":" + Num(top) + ",\"bottom\":" + Num(bottom) +
+           ",\"left\":" + Num(left) + ",\"checked\":" + Bool(left < checkEdge) + "}";
+    top = -1, left = w;
+  };
+  for (int y = border; y < h - border; ++y) {
+    int first = -1;
+    for (int x = border; x < w - border && first < 0; ++x)
+      if (ink(x, y)) first = x;
+    if (first >= 0) {
+      if (top < 0) top = y;
+      if (first < left) left = first;
+      blank = 0;
+    } else if (top >= 0 && ++blank > 2) {
+      close(y - blank);
+    }
+  }
+  if (top >= 0) close(h - border - 1 - blank);
+  SelectObject(dc, old), DeleteObject(bmp), DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return {kOk, out + "]"};
+}
+
 // menu-pick <0-based position|none> <ms>: the keys a user would press
 // (Down to the item, Enter; or Escape for none).
 Result MenuPick(const Args& a) {
@@ -552,8 +602,8 @@ const struct {
               {"windows", Windows},    {"text", Text},              {"wait-text", WaitText}, {"state", State},
               {"wait-state", WaitState}, {"window", Window},        {"list", List},          {"click", Click},
               {"dblclick", Click},     {"mouse", Mouse},            {"close", Close},        {"msgbox", MsgBox},
-              {"answer", Answer},      {"menu-items", MenuItems},   {"menu-pick", MenuPick}, {"hold-mutex", HoldMutex},
-              {"release-mutex", ReleaseMutex}, {"dlu", Dlu},        {"sleep", Pause}};
+              {"answer", Answer},      {"menu-items", MenuItems},   {"menu-pick", MenuPick}, {"menu-marks", MenuMarks},
+              {"hold-mutex", HoldMutex}, {"release-mutex", ReleaseMutex}, {"dlu", Dlu},  {"sleep", Pause}};
 
 Result Run(const Args& a) {
   for (const auto& v : kVerbs)
