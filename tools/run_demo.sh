@@ -104,6 +104,21 @@ timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed"
 
 mkdir -p "$run_dir"
 cp "$exe" "$run_dir/Epiloom.exe"
+# A first run starts with three favourites, one of them never watched, so the
+# ticks and the counts show; after that the user's own lists are kept.
+if [ ! -f "$run_dir/Epiloom.favorite" ]; then
+  /usr/bin/python3 - "$run_dir/Epiloom.favorite" <<'PY'
+import sys
+sys.path.insert(0, "tools")
+import demo_catalogue
+shows = {s.title: s for s in demo_catalogue.build_catalogue()}
+lines = []
+for title, watched, quality in (("Kestrel Bay", "S01E02", "H"), ("Foxglove", "S00E00", "L"),
+                                ("Hollowmere", "S01E01", "L")):
+    lines.append("%s|%s>%s%s" % (title, shows[title].path().rstrip("/"), watched, quality))
+open(sys.argv[1], "wb").write(("\r\n".join(lines) + "\r\n").encode("cp1252"))
+PY
+fi
 
 # --- run -------------------------------------------------------------------------------
 if [ "$interactive" = 1 ]; then

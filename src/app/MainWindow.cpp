@@ -144,8 +144,12 @@ void MainWindow::StartWorker(unsigned timerId, std::function<int(const CancelTok
 
 void MainWindow::AbandonWorker() {
   // The worker is not waited for: it sees its cancel flag and from then on
-  // writes nothing more; the handle is let go.
-  if (workerCancel_) workerCancel_->Raise();
+  // writes nothing more; the handle is let go. Raised under the store's lock,
+  // so no commit of the worker can land after this point.
+  if (workerCancel_) {
+    std::lock_guard lock(app_->store.mutex);
+    workerCancel_->Raise();
+  }
   mainWorker_.Release();
 }
 
@@ -391,8 +395,8 @@ void MainWindow::ApplyLanguageTexts() {
 
 void MainWindow::OnDestroy() {
   if (mainTimer_ != 0) ::KillTimer(hwnd_, mainTimer_);
-  AbandonWorker();
   ui::RestoreShowList(::GetDlgItem(hwnd_, ids::kShowList));
+  AbandonWorker();
   Application& app = *app_;
   // A list the worker was still reading never reached the store: only what
   // was loaded whole is written back.

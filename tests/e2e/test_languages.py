@@ -5,7 +5,7 @@ the window is doing), and written back when the program ends."""
 import pytest
 
 from english_texts import BUILT_IN
-from harness import LANGUAGE_ICON, REFRESH_BUTTON, STATUS_LINE, show_list_page, wait_until
+from harness import LANGUAGE_ICON, REFRESH_BUTTON, STATUS_LINE, show_list_page
 from translations import ENGLISH_FILE, FRENCH, in_language, language_file, read_window_texts, window_texts
 
 CHOICE_FILE = "Epiloom-LANG.ini"
@@ -49,36 +49,32 @@ def start_until_no_connection(app):
 def test_without_a_choice_file_english_is_used_and_written_at_close(app):
     proc = start_until_no_connection(app)
     texts = read_window_texts(app)
-    # The open menu, for a look at its check mark (menus cannot be read from
-    # another process under Wine).
-    app.click(LANGUAGE_ICON)
-    menu_opened = wait_until(app.menu_shown, 3)
-    app.screenshot("language-menu")
-    app.ask("menu-pick", "none", 3000)
+    checks = app.menu_checks(LANGUAGE_ICON, screenshot="language-menu")
     assert app.close_and_wait(proc) == 0
 
-    assert menu_opened
+    assert checks == [True]
     assert texts == window_texts(ENGLISH_FILE, phase="InternetError")
     assert read_choice(app) == {"epiloom": {"lang": "EN"}}
 
 
-# The content of Epiloom-LANG.ini, the texts it gives and the value written
-# back at close.
+# The content of Epiloom-LANG.ini, the texts it gives, the check marks of
+# the menu (EN, FR) and the value written back at close. Menu items are
+# compared with the choice exactly.
 CHOICES = [
-    ("no file", None, in_language(EDITED_ENGLISH), "EN"),
-    ("no key", b"[Epiloom]\r\nLanguage=FR\r\n", in_language(EDITED_ENGLISH), "EN"),
-    ("upper case", "FR", in_language(FRENCH), "FR"),
-    ("lower case", "fr", in_language(FRENCH), "fr"),
-    ("blanks around", b"[Epiloom]\r\nLang =   FR  \r\n", in_language(FRENCH), "FR"),
-    ("section and key in other cases", b"[EPILOOM]\r\nlang=FR\r\n", in_language(FRENCH), "FR"),
-    ("three letters", "FRA", in_language(FRENCH), "FR"),
-    ("one letter", "F", BUILT_IN, "F"),
-    ("no file for the code", "DE", BUILT_IN, "DE"),
+    ("no file", None, in_language(EDITED_ENGLISH), [True, False], "EN"),
+    ("no key", b"[Epiloom]\r\nLanguage=FR\r\n", in_language(EDITED_ENGLISH), [True, False], "EN"),
+    ("upper case", "FR", in_language(FRENCH), [False, True], "FR"),
+    ("lower case", "fr", in_language(FRENCH), [False, False], "fr"),
+    ("blanks around", b"[Epiloom]\r\nLang =   FR  \r\n", in_language(FRENCH), [False, True], "FR"),
+    ("section and key in other cases", b"[EPILOOM]\r\nlang=FR\r\n", in_language(FRENCH), [False, True], "FR"),
+    ("three letters", "FRA", in_language(FRENCH), [False, True], "FR"),
+    ("one letter", "F", BUILT_IN, [False, False], "F"),
+    ("no file for the code", "DE", BUILT_IN, [False, False], "DE"),
 ]
 
 
-@pytest.mark.parametrize("choice, texts, saved", [c[1:] for c in CHOICES], ids=[c[0] for c in CHOICES])
-def test_the_choice_file_picks_the_language_file_and_is_written_back(app, choice, texts, saved):
+@pytest.mark.parametrize("choice, texts, checks, saved", [c[1:] for c in CHOICES], ids=[c[0] for c in CHOICES])
+def test_the_choice_file_picks_the_language_file_and_is_written_back(app, choice, texts, checks, saved):
     app.file("Epiloom.lang.EN").write_bytes(language_file(EDITED_ENGLISH))
     app.file("Epiloom.lang.FR").write_bytes(language_file(FRENCH))
     if choice is not None:
@@ -86,9 +82,11 @@ def test_the_choice_file_picks_the_language_file_and_is_written_back(app, choice
 
     proc = start_until_no_connection(app)
     shown = read_window_texts(app)
+    checked = app.menu_checks(LANGUAGE_ICON)
     assert app.close_and_wait(proc) == 0
 
     assert shown == window_texts(texts, phase="InternetError")
+    assert checked == checks
     assert read_choice(app)["epiloom"]["lang"] == saved
 
 
@@ -140,10 +138,12 @@ def test_picking_another_language_relabels_the_window_at_once(app, reach):
     app.pick_from_menu(LANGUAGE_ICON, FR)
     after = read_window_texts(app)
     app.screenshot("french")
+    checks = app.menu_checks(LANGUAGE_ICON)
     assert app.close_and_wait(proc) == 0
 
     assert before == window_texts(ENGLISH_FILE, **state)
     assert after == window_texts(in_language(FRENCH), **state)
+    assert checks == [False, True]
     assert read_choice(app) == {"epiloom": {"lang": "FR"}}
 
 
@@ -180,19 +180,21 @@ REVISED_ENGLISH = {"InternetError": "Kestrix is out of reach (revised)", "Downlo
 REVISED_FRENCH = {**FRENCH, "InternetError": "Kestrix est injoignable (version revue)", "Download1": "Prendre"}
 
 # The choice file, the language current at start, the file revised while
-# the program runs, the item picked, and whether that reloads the language.
+# the program runs, the item picked, whether that reloads the language, and
+# the menu's check marks (EN, FR) afterwards.
 PICKS = [
-    ("English current, English picked", None, ENGLISH_FILE, "EN", REVISED_ENGLISH, EN, False),
-    ("French current, French picked", "FR", in_language(FRENCH), "FR", REVISED_FRENCH, FR, False),
+    ("English current, English picked", None, ENGLISH_FILE, "EN", REVISED_ENGLISH, EN, False, [True, False]),
+    ("French current, French picked", "FR", in_language(FRENCH), "FR", REVISED_FRENCH, FR, False, [False, True]),
     # Menu items are compared with the choice exactly: "fr" is not the item "FR".
-    ("French chosen in lower case, French picked", "fr", in_language(FRENCH), "FR", REVISED_FRENCH, FR, True),
+    ("French chosen in lower case, French picked", "fr", in_language(FRENCH), "FR", REVISED_FRENCH, FR, True,
+     [False, True]),
 ]
 
 
-@pytest.mark.parametrize("choice, at_start, revised_code, revised, pick, reloads", [c[1:] for c in PICKS],
-                         ids=[c[0] for c in PICKS])
+@pytest.mark.parametrize("choice, at_start, revised_code, revised, pick, reloads, checks",
+                         [c[1:] for c in PICKS], ids=[c[0] for c in PICKS])
 def test_picking_the_current_language_reloads_nothing(app, choice, at_start, revised_code, revised, pick,
-                                                      reloads):
+                                                      reloads, checks):
     app.file("Epiloom.lang.FR").write_bytes(language_file(FRENCH))
     if choice is not None:
         write_choice(app, choice)
@@ -201,6 +203,7 @@ def test_picking_the_current_language_reloads_nothing(app, choice, at_start, rev
     app.file("Epiloom.lang." + revised_code).write_bytes(language_file(revised))
     app.pick_from_menu(LANGUAGE_ICON, pick)
     after_pick = read_window_texts(app)
+    checks_after_pick = app.menu_checks(LANGUAGE_ICON)
     # The other language, picked next, shows that the menu does its work.
     other = EN if pick == FR else FR
     app.pick_from_menu(LANGUAGE_ICON, other)
@@ -209,5 +212,6 @@ def test_picking_the_current_language_reloads_nothing(app, choice, at_start, rev
 
     assert first == window_texts(at_start, phase="InternetError")
     assert after_pick == window_texts(in_language(revised) if reloads else at_start, phase="InternetError")
+    assert checks_after_pick == checks
     assert after_other == window_texts(ENGLISH_FILE if other == EN else in_language(FRENCH), phase="InternetError")
     assert read_choice(app) == {"epiloom": {"lang": "EN" if other == EN else "FR"}}

@@ -598,12 +598,30 @@ Result Pause(const Args& a) { return Sleep(MsArg(a, 1)), Result{kOk, "ok"}; }
 const struct {
   const char* name;
   Result (*run)(const Args&);
-} kVerbs[] = {{"info", Info},          {"wait-window", WaitWindow}, {"gone", WaitWindow},   {"count", Count},
-              {"windows", Windows},    {"text", Text},              {"wait-text", WaitText}, {"state", State},
-              {"wait-state", WaitState}, {"window", Window},        {"list", List},          {"click", Click},
-              {"dblclick", Click},     {"mouse", Mouse},            {"close", Close},        {"msgbox", MsgBox},
-              {"answer", Answer},      {"menu-items", MenuItems},   {"menu-pick", MenuPick}, {"menu-marks", MenuMarks},
-              {"hold-mutex", HoldMutex}, {"release-mutex", ReleaseMutex}, {"dlu", Dlu},  {"sleep", Pause}};
+} kVerbs[] = {{"info", Info},
+              {"wait-window", WaitWindow},
+              {"gone", WaitWindow},
+              {"count", Count},
+              {"windows", Windows},
+              {"text", Text},
+              {"wait-text", WaitText},
+              {"state", State},
+              {"wait-state", WaitState},
+              {"window", Window},
+              {"list", List},
+              {"click", Click},
+              {"dblclick", Click},
+              {"mouse", Mouse},
+              {"close", Close},
+              {"msgbox", MsgBox},
+              {"answer", Answer},
+              {"menu-items", MenuItems},
+              {"menu-pick", MenuPick},
+              {"menu-marks", MenuMarks},
+              {"hold-mutex", HoldMutex},
+              {"release-mutex", ReleaseMutex},
+              {"dlu", Dlu},
+              {"sleep", Pause}};
 
 Result Run(const Args& a) {
   for (const auto& v : kVerbs)
