@@ -448,6 +448,17 @@ class Scenario:
                                                                           if text.startswith('"') else text))
         return from_driver_text(text)
 
+    def wait_show_list(self, part="available", timeout_ms=15000, title=TITLE):
+        """Waits until a show list load has ended well: the show count on the
+        status line (its text contains `part`; the loading worker writes it
+        before the other counts) and the spinner hidden (by the window, once
+        it has seen the worker end). Returns the status text."""
+        self.wait_text(STATUS_LINE, part, timeout_ms, title)
+        hidden, state = self.wait_state(SPINNER, "hidden", 5000, title)
+        if not hidden:
+            raise HarnessError("the spinner stayed after the show list was loaded: %r" % (state,))
+        return self.text(STATUS_LINE, title)
+
     def state(self, control, title=TITLE):
         return json.loads(self.ask("state", title, control))
 

@@ -6,29 +6,15 @@ import pytest
 
 from english_texts import BUILT_IN
 from harness import LANGUAGE_ICON, REFRESH_BUTTON, STATUS_LINE, show_list_page
-from translations import ENGLISH_FILE, FRENCH, in_language, language_file, read_window_texts, window_texts
+from translations import (CHOICE_FILE, ENGLISH_FILE, FRENCH, in_language, language_file, read_choice,
+                          read_window_texts, window_texts)
 
-CHOICE_FILE = "Epiloom-LANG.ini"
 # Menu positions: the menu lists the language files sorted by name.
 EN, FR = 0, 1
 
 # The English file edited by the user, so that its texts can be told from the
 # built-in ones.
 EDITED_ENGLISH = {"InternetError": "Kestrix cannot be reached", "Download1": "Fetch the"}
-
-
-def read_choice(app):
-    """The choice file as the profile functions read it: {section: {key: value}},
-    names in lower case, values trimmed, the first of two keys kept."""
-    sections, current = {}, None
-    for line in app.file(CHOICE_FILE).read_bytes().decode("cp1252").splitlines():
-        line = line.strip()
-        if line.startswith("[") and line.endswith("]"):
-            current = sections.setdefault(line[1:-1].strip().lower(), {})
-        elif "=" in line and current is not None:
-            key, value = line.split("=", 1)
-            current.setdefault(key.strip().lower(), value.strip())
-    return sections
 
 
 def write_choice(app, content):
@@ -118,7 +104,7 @@ def list_loaded(app):
     app.file("Epiloom.blacklist").write_bytes(b"Fourth\r\n")
     proc = app.start()
     app.wait_window()
-    app.wait_text(STATUS_LINE, "available")
+    app.wait_show_list()
     return proc, {"shows": 3, "favourites": 2, "unwatched": 1, "blacklisted": 1}
 
 

@@ -5,8 +5,8 @@ two list files written back when the program ends."""
 import pytest
 
 from english_texts import BUILT_IN
-from harness import (BLACKLIST_LABEL, DOWNLOAD_BUTTON, REFRESH_BUTTON, SETTINGS_BUTTON, SHOW_LIST, SPINNER,
-                     STATUS_LINE, show_list_page)
+from harness import (BLACKLIST_LABEL, DOWNLOAD_BUTTON, REFRESH_BUTTON, SETTINGS_BUTTON, SPINNER, STATUS_LINE,
+                     show_list_page)
 from translations import read_window_texts, window_texts
 
 FAVOURITES = "Epiloom.favorite"
@@ -48,7 +48,7 @@ def test_the_list_shows_the_page_with_favourites_ticked_and_blacklisted_shows_le
 
     proc = app.start()
     app.wait_window()
-    app.wait_text(STATUS_LINE, "available")
+    app.wait_show_list()
     items = app.list_items()
     texts = read_window_texts(app)
     states = {c: app.state(c) for c in (SETTINGS_BUTTON, DOWNLOAD_BUTTON, BLACKLIST_LABEL, SPINNER, REFRESH_BUTTON)}
@@ -126,7 +126,7 @@ def test_a_failed_load_offers_a_retry_that_loads_the_list_again(app, fail, statu
     hidden, _ = app.wait_state(REFRESH_BUTTON, "hidden", 1000)
     spinning, _ = app.wait_state(SPINNER, "visible", 1000)
     loading = app.text(STATUS_LINE)
-    app.wait_text(STATUS_LINE, "available")
+    app.wait_show_list()
     after = {"items": app.list_items(), "texts": read_window_texts(app),
              "spinner": app.state(SPINNER)["visible"], "refresh": app.state(REFRESH_BUTTON)["visible"]}
     assert app.close_and_wait(proc) == 0
@@ -153,7 +153,7 @@ def test_list_files_are_read_by_their_line_rules_and_written_back_with_cr_lf(app
 
     proc = app.start()
     app.wait_window()
-    app.wait_text(STATUS_LINE, "available")
+    app.wait_show_list()
     items = app.list_items()
     texts = read_window_texts(app)
     assert app.close_and_wait(proc) == 0

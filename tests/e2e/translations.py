@@ -1,6 +1,7 @@
-"""Translations the scenarios install beside the program, and the texts of
-the main window as any language composes them, written out here
-independently of the program."""
+"""Translations the scenarios install beside the program, the language
+choice file as the profile functions read it, and the texts of the main
+window as any language composes them, written out here independently of the
+program."""
 
 from english_texts import BUILT_IN, CONTACT
 from harness import ABOUT_LINE, BLACKLIST_LABEL, DOWNLOAD_BUTTON, SETTINGS_BUTTON, STATUS_LINE
@@ -54,6 +55,23 @@ GERMAN = {
     "About1": "Diese Software ist kostenlos, PayPal-Spenden gern an " + CONTACT,
     "About2": "Einen Fehler melden? Eine \u00dcbersetzung beitragen? Schreiben Sie an " + CONTACT,
 }
+
+
+CHOICE_FILE = "Epiloom-LANG.ini"
+
+
+def read_choice(app):
+    """The choice file as the profile functions read it: {section: {key: value}},
+    names in lower case, values trimmed, the first of two keys kept."""
+    sections, current = {}, None
+    for line in app.file(CHOICE_FILE).read_bytes().decode("cp1252").splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            current = sections.setdefault(line[1:-1].strip().lower(), {})
+        elif "=" in line and current is not None:
+            key, value = line.split("=", 1)
+            current.setdefault(key.strip().lower(), value.strip())
+    return sections
 
 
 def language_file(texts):
