@@ -8,7 +8,8 @@
 #include <map>
 #include <string>
 
-#include "../site/ShowListPageReference.h"
+#include "fakes/Fakes.h"
+#include "site/ShowListPageReference.h"
 #include "site/ShowListPage.h"
 #include "store/ListIndex.h"
 #include "store/UserLists.h"
@@ -21,28 +22,6 @@ using namespace epiloom;
 void Check(bool condition) {
   if (!condition) std::abort();
 }
-
-class MemoryFolder : public ProgramFolder {
- public:
-  std::string Path() const override { return "C:\\Epiloom\\"; }
-  bool Exists(const std::string& name) const override { return files.count(name) != 0; }
-  std::optional<std::string> ReadFile(const std::string& name) const override {
-    const auto found = files.find(name);
-    if (found == files.end()) return std::nullopt;
-    return found->second;
-  }
-  bool WriteFile(const std::string& name, std::string_view bytes) override {
-    files[name] = std::string(bytes);
-    return true;
-  }
-  bool ReplaceWholeFile(const std::string& name, std::string_view bytes) override { return WriteFile(name, bytes); }
-  bool RemoveFile(const std::string& name) override {
-    files.erase(name);  // a missing file is no error
-    return true;
-  }
-  std::vector<std::string> ListFiles(const std::string&) const override { return {}; }
-  std::map<std::string, std::string> files;
-};
 
 class CountingWindow : public WindowControls {
  public:
@@ -113,9 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckIndexes(lists.favoritesText, entries);
   CheckIndexes(favoritesFile, entries);  // any text, framed or not
 
-  MemoryFolder folder;
-  folder.files[kFavoritesFileName] = favoritesFile;
-  folder.files[kBlacklistFileName] = blacklistFile;
+  testing::FakeProgramFolder folder;
+  folder.Put(kFavoritesFileName, favoritesFile);
+  folder.Put(kBlacklistFileName, blacklistFile);
   FixedFetcher fetcher(page);
   StillClock clock;
   CountingWindow window;
