@@ -28,7 +28,12 @@ done
 
 step "Shipped 32-bit Epiloom.exe"
 cmake --workflow --preset win32
-file build/win32/Epiloom.exe | tee /dev/stderr | grep -q "PE32 executable (GUI) Intel 80386"
+kind=$(file build/win32/Epiloom.exe)
+echo "$kind"
+case "$kind" in
+  *"PE32 executable (GUI) Intel 80386"*) ;;
+  *) echo "build/win32/Epiloom.exe is not a 32-bit Windows GUI program" >&2; exit 1 ;;
+esac
 
 step "End-to-end tests of the 64-bit Epiloom.exe under Wine"
 cmake --workflow --preset win64-e2e
