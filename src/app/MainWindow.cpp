@@ -184,7 +184,9 @@ void MainWindow::AdvanceSpinner() {
 void MainWindow::StartUpdatePhase() {
   std::shared_ptr<Application> app = app_;
   const HWND window = hwnd_;
-  StartWorker(ids::kUpdatePhaseTimer, [app, window](const CancelToken& cancel) {
+  // The texts are copied here, on the window's thread, which may switch the
+  // language while the worker runs.
+  StartWorker(ids::kUpdatePhaseTimer, [app, window, texts = app_->texts](const CancelToken& cancel) {
     ComApartment com;
     DialogControls controls(window);
     WorkerWindow workerWindow(controls, cancel);
@@ -193,7 +195,7 @@ void MainWindow::StartUpdatePhase() {
                        app->folder,
                        workerWindow,
                        boxes,
-                       app->texts,
+                       texts,
                        app->statusPhase,
                        settings::kUpdateHost,
                        settings::kVersionLabel,
@@ -223,9 +225,9 @@ void MainWindow::EndUpdatePhase(int result) {
 void MainWindow::StartShowListPhase() {
   std::shared_ptr<Application> app = app_;
   const HWND window = hwnd_;
-  StartWorker(ids::kShowListPhaseTimer, [app, window](const CancelToken& cancel) {
+  StartWorker(ids::kShowListPhaseTimer, [app, window, texts = app_->texts](const CancelToken& cancel) {
     DialogControls controls(window);
-    ShowListJob job(app->store, app->fetcher, app->folder, app->clock, controls, app->texts, settings::kSiteUrl,
+    ShowListJob job(app->store, app->fetcher, app->folder, app->clock, controls, texts, settings::kSiteUrl,
                     app->statusPhase, cancel);
     return ReadShowList(job);
   });
