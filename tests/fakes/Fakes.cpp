@@ -351,4 +351,33 @@ std::vector<std::string> FakeFetcher::requests() const {
   return requests_;
 }
 
+// --- HoldingFetcher ------------------------------------------------------
+
+std::string HoldingFetcher::URLDownloadToString(const std::string& url) {
+  std::unique_lock lock(mutex_);
+  requests_.push_back(url);
+  if (static_cast<int>(requests_.size()) == holdCall_) {
+    held_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return released_; });
+  }
+  return page_;
+}
+
+void HoldingFetcher::WaitUntilHeld() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return held_; });
+}
+
+void HoldingFetcher::Release() {
+  std::lock_guard lock(mutex_);
+  released_ = true;
+  changed_.notify_all();
+}
+
+std::size_t HoldingFetcher::requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_.size();
+}
+
 }  // namespace epiloom::testing

@@ -1,6 +1,7 @@
 // In-memory stand-ins for the platform interfaces, recording what was done.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -146,6 +147,27 @@ class FakeFetcher : public PageFetcher {
  private:
   mutable std::mutex mutex_;
   std::map<std::string, std::string> bodies_;
+  std::vector<std::string> requests_;
+};
+
+// Serves one page for every URL, but holds the n-th download (counting from
+// 1) until the test releases it: lets a test abandon a worker mid-download.
+class HoldingFetcher : public PageFetcher {
+ public:
+  HoldingFetcher(std::string page, int holdCall) : page_(std::move(page)), holdCall_(holdCall) {}
+
+  std::string URLDownloadToString(const std::string& url) override;
+  void WaitUntilHeld();
+  void Release();
+  std::size_t requests() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string page_;
+  int holdCall_;
+  bool held_ = false;
+  bool released_ = false;
   std::vector<std::string> requests_;
 };
 

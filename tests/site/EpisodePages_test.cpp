@@ -20,6 +20,7 @@ namespace {
 
 using testing::FakeClock;
 using testing::FakeFetcher;
+using testing::HoldingFetcher;
 using testing::RecordingWindow;
 
 constexpr char kSite[] = "http://kestrix.test/";
@@ -268,45 +269,6 @@ TEST_F(EpisodeCheck, WithoutFavouritesEndsAtOnceAsChecked) {
 }
 
 // --- An abandoned check -----------------------------------------------------
-
-// Serves every page, but holds the n-th download until released.
-class HoldingFetcher : public PageFetcher {
- public:
-  HoldingFetcher(std::string page, int holdCall) : page_(std::move(page)), holdCall_(holdCall) {}
-
-  std::string URLDownloadToString(const std::string& url) override {
-    std::unique_lock lock(mutex_);
-    requests_.push_back(url);
-    if (static_cast<int>(requests_.size()) == holdCall_) {
-      held_ = true;
-      changed_.notify_all();
-      changed_.wait(lock, [this] { return released_; });
-    }
-    return page_;
-  }
-  void WaitUntilHeld() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return held_; });
-  }
-  void Release() {
-    std::lock_guard lock(mutex_);
-    released_ = true;
-    changed_.notify_all();
-  }
-  std::size_t requests() const {
-    std::lock_guard lock(mutex_);
-    return requests_.size();
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::string page_;
-  int holdCall_;
-  bool held_ = false;
-  bool released_ = false;
-  std::vector<std::string> requests_;
-};
 
 // Everything the check may change, as one text.
 std::string StoreState(ShowStore& store) {

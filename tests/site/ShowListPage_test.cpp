@@ -19,6 +19,7 @@ namespace {
 
 using testing::FakeClock;
 using testing::FakeFetcher;
+using testing::HoldingFetcher;
 using testing::FakeProgramFolder;
 using testing::RecordingWindow;
 
@@ -435,47 +436,18 @@ INSTANTIATE_TEST_SUITE_P(Points, AbandonedRunTest,
                                            CancelCase{"CountingTheList", CancelPoint::CountingTheList, true}),
                          ByLabel());
 
-// A download that waits until the test lets it finish.
-class BlockingFetcher : public PageFetcher {
- public:
-  explicit BlockingFetcher(std::string page) : page_(std::move(page)) {}
-  std::string URLDownloadToString(const std::string&) override {
-    std::unique_lock lock(mutex_);
-    entered_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return released_; });
-    return page_;
-  }
-  void WaitUntilEntered() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return entered_; });
-  }
-  void Release() {
-    std::lock_guard lock(mutex_);
-    released_ = true;
-    changed_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool entered_ = false;
-  bool released_ = false;
-  std::string page_;
-};
-
 TEST(ReadShowListThread, AbandonedDuringTheDownloadWritesNothingMore) {
   for (const bool abandon : {false, true}) {
     SCOPED_TRACE(abandon ? "abandoned" : "left to finish");
     FakeProgramFolder folder;
     RecordingWindow window;
-    BlockingFetcher fetcher(Page(Entry("/a", "A") + Entry("/b", "B") + Entry("/c", "C")));
+    HoldingFetcher fetcher(Page(Entry("/a", "A") + Entry("/b", "B") + Entry("/c", "C")), 1);
     ShowListRun run(folder, window, fetcher);
     folder.Put("Epiloom.favorite", "B|/b>S02E02H\r\nGone|/g>S00E00L\r\n");
 
     int result = 0;
     std::thread worker([&] { result = run.Run(); });
-    fetcher.WaitUntilEntered();
+    fetcher.WaitUntilHeld();
     const StoreState before = StoreState::Of(run.store);
     const std::vector<std::string> windowBefore = window.log();
     if (abandon) run.cancel->Raise();
