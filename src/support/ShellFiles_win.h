@@ -1,0 +1,30 @@
+// Files the hand-off leaves beside the program for the shell: the program's
+// icons as .ICO files, and shortcut (.lnk) files written through the shell's
+// link object.
+#pragma once
+
+#include <string>
+
+namespace epiloom {
+
+class ProgramFolder;
+
+// Writes every icon group of the running executable into the folder as an
+// icon file named after the group (AICO.ICO, BICO.ICO; a numbered group gives
+// "#" + number + ".ICO"), each replacing its file as a whole. A group whose
+// directory or images cannot be read is left out; the others are still
+// written. Nothing is written when the folder has no path. Returns the
+// number of files written.
+int ExportProgramIcons(ProgramFolder& folder);
+
+// Writes a shortcut file through the shell's link object (IShellLinkA, saved
+// with IPersistFile): target, arguments, working folder, show command
+// (SW_SHOWNORMAL is 5), description and icon file (icon index 0). An existing
+// file of the same name is replaced. COM must be initialised on the calling
+// thread (win::ComApartment). True when the link object could be created,
+// also when saving failed: the file is then simply missing.
+bool CreateShortcutFile(const std::string& linkFile, const std::string& target, const std::string& arguments,
+                        const std::string& workingFolder, int showCommand, const std::string& iconFile,
+                        const std::string& description);
+
+}  // namespace epiloom
