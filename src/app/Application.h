@@ -8,8 +8,8 @@
 #include <string>
 
 #include "BuildSettings.h"
-#include "i18n/LanguageChoice.h"
 #include "i18n/LanguageTexts.h"
+#include "i18n/MainWindowTexts.h"
 #include "i18n/ProfileFile_win.h"
 #include "site/PageDownload_win.h"
 #include "store/ShowStore.h"
@@ -30,6 +30,11 @@ struct Application {
   std::string currentLanguage = "EN";
   // What the status line reports while the show list is empty.
   std::atomic<int> statusPhase{kCheckingVersion};
+
+  // The current frames of the two busy animations; never reset in a run, so
+  // a later animation goes on where the previous one stopped.
+  int spinnerFrame = 0;
+  int loadBarFrame = 0;
 };
 
 }  // namespace epiloom

@@ -3,8 +3,79 @@
 namespace epiloom::win {
 
 INT_PTR Dialog::RunModal(HWND owner, DialogTemplate& dialogTemplate) {
-  return ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), dialogTemplate.Get(), owner, &Dialog::Procedure,
-                                   reinterpret_cast<LPARAM>(this));
+  modal_ = true;
+  const INT_PTR result = ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), dialogTemplate.Get(), owner,
+                                                   &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+  // The fonts live as long as the modal run.
+  fonts_.clear();
+  return result;
+}
+
+bool Dialog::CreateModeless(HWND owner, DialogTemplate& dialogTemplate) {
+  modal_ = false;
+  return ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), dialogTemplate.Get(), owner, &Dialog::Procedure,
+                                      reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::End(INT_PTR result) {
+  if (hwnd_ == nullptr) return;
+  if (modal_) {
+    ::EndDialog(hwnd_, result);
+  } else {
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+HFONT Dialog::Font(int points, bool bold) {
+  fonts_.push_back(MakeTahoma(hwnd_, points, bold));
+  return static_cast<HFONT>(fonts_.back().get());
+}
+
+void Dialog::SetControlFont(int controlId, HFONT font) {
+  ::SendDlgItemMessageA(hwnd_, controlId, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+INT_PTR Dialog::OnControlColor(UINT message, HDC dc, HWND /*control*/) {
+  if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORSCROLLBAR) return FALSE;
+  if (!background_) background_ = std::make_unique<ColorAnswer>(kBackground);
+  return background_->Paint(dc, kLabelText);
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CenterOnScreen(hwnd_);
+      OnInit();
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) {
+        OnCancel();
+      } else {
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+      }
+      return 0;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSCROLLBAR:
+      return OnControlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default: {
+      INT_PTR answer = 0;
+      handled = OnMessage(message, wParam, lParam, answer);
+      return answer;
+    }
+  }
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -18,7 +89,14 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
   if (dialog == nullptr) return FALSE;
 
   bool handled = true;
-  const INT_PTR answer = dialog->OnMessage(message, wParam, lParam, handled);
+  INT_PTR answer = 0;
+  // An exception must not unwind through the system's code that called us:
+  // the message counts as not handled and the window goes on.
+  try {
+    answer = dialog->Dispatch(message, wParam, lParam, handled);
+  } catch (...) {
+    handled = false;
+  }
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrA(window, DWLP_USER, 0);
     dialog->hwnd_ = nullptr;
@@ -32,6 +110,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSCROLLBAR:
     case WM_INITDIALOG:
       return answer;
     default:

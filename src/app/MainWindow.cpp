@@ -1,37 +1,24 @@
 #include "app/MainWindow.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 #include <uxtheme.h>
 
-#include "app/DialogControls.h"
+#include "app/EpisodeCheckDialog.h"
 #include "app/MainWindowIds.h"
+#include "app/MainWindowView.h"
 #include "app/WindowMessageBoxes.h"
+#include "i18n/LanguageChoice.h"
 #include "site/ShowListPage.h"
 #include "store/Counters.h"
 #include "store/UserLists.h"
-#include "support/WorkerWindow.h"
-#include "update/UpdateCheck.h"
+#include "support/ShellOpen_win.h"
 #include "ui/ShowListBox.h"
+#include "update/UpdateCheck.h"
 
 namespace epiloom::win {
 namespace {
 
-constexpr COLORREF kBackground = RGB(241, 245, 248);
-constexpr COLORREF kLabelText = RGB(0, 6, 54);
-constexpr COLORREF kBlacklistText = RGB(130, 136, 184);
-constexpr COLORREF kAboutText = RGB(40, 46, 94);
-constexpr COLORREF kAboutBackground = RGB(224, 223, 227);
-constexpr COLORREF kProgressBar = RGB(30, 180, 0);
-constexpr COLORREF kProgressBackground = RGB(221, 225, 228);
-
-// Popup with caption, system menu and modal frame, 3-D look, clip siblings,
-// shown after initialisation; no minimise or maximise box, not resizable.
-constexpr DWORD kMainWindowStyle = 0x94C800D4;
-constexpr DWORD kMainWindowExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
-
 constexpr int kLanguageCommandBase = 1000;
-constexpr UINT kTimerPeriodMs = 20;
 constexpr int kSpinnerFrames = 31;
 
 // Sent by the update worker for each translation it installed: the code's
@@ -43,7 +30,7 @@ constexpr int kFavouritePopupCommand = 1002;
 std::string WindowTitle() { return std::string(" Epiloom [by ardmoor] ") + settings::kVersionLabel; }
 
 DialogTemplate MainWindowTemplate() {
-  DialogTemplate t(WindowTitle(), kMainWindowStyle, kMainWindowExStyle, 410, 262);
+  DialogTemplate t(WindowTitle(), kWindowStyle, kWindowExStyle, 410, 262);
   using C = ControlClass;
   // In creation order. Spinner, retry button and progress bar start hidden;
   // the blacklist label and the two large buttons start disabled.
@@ -64,155 +51,102 @@ DialogTemplate MainWindowTemplate() {
   return t;
 }
 
-HFONT MakeTahoma(HWND window, int points, bool bold) {
-  const HDC dc = ::GetDC(window);
-  const int height = -::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ::ReleaseDC(window, dc);
-  return ::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
-}
+bool Clicked(int notification) { return notification == 0 || notification == 1; }
 
 }  // namespace
 
+MainWindow::MainWindow(std::shared_ptr<Application> app)
+    : app_(std::move(app)), spinner_("LOADING", kSpinnerFrames, app_->spinnerFrame) {}
+
 INT_PTR MainWindow::Run(HWND parent) {
   DialogTemplate dialogTemplate = MainWindowTemplate();
-  const INT_PTR result = RunModal(parent, dialogTemplate);
-  // The fonts live as long as the window's modal run.
-  smallFont_.Reset();
-  statusFont_.Reset();
-  buttonFont_.Reset();
-  return result;
+  return RunModal(parent, dialogTemplate);
 }
 
-INT_PTR MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& answer) {
   switch (message) {
-    case WM_INITDIALOG:
-      OnInitDialog();
-      return TRUE;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-      return OnControlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
+      // The list's own handler draws; the window's answer stays 0.
       if (wParam == static_cast<WPARAM>(ids::kShowList)) {
-        ui::HandleShowListItemMessage(::GetDlgItem(hwnd_, ids::kShowList), message, wParam, lParam);
+        ui::HandleShowListItemMessage(Control(ids::kShowList), message, wParam, lParam);
       }
-      return 0;
-    case WM_TIMER:
-      OnTimer();
-      return 0;
+      return true;
     case kLanguageAddedMessage: {
       const char code[3] = {static_cast<char>(LOBYTE(wParam)), static_cast<char>(HIBYTE(wParam)), 0};
       AppendLanguageMenuItem(code, false);
-      return 0;
+      return true;
     }
-    case WM_CLOSE:
-      ::EndDialog(hwnd_, 0);
-      return 0;
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
+    case WM_QUERYENDSESSION:
+      // Windows may end the process at log-off without destroying the
+      // window: what the run changed is written now.
+      SaveRunState();
+      answer = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) SaveRunState();
+      return true;
+    case ids::kCloseMainWindowMessage:
+      End(0);
+      return true;
     default:
-      if (message == ids::kCloseMainWindowMessage) {
-        ::EndDialog(hwnd_, 0);
-        return 0;
-      }
-      handled = false;
-      return 0;
+      return false;
   }
 }
 
-void MainWindow::OnInitDialog() {
-  CenterOnScreen(hwnd_);
+void MainWindow::OnInit() {
   SetUpControls();
   InitLanguage();
   StartUpdatePhase();
 }
 
-void MainWindow::StartWorker(unsigned timerId, std::function<int(const CancelToken&)> work) {
-  mainTimer_ = ::SetTimer(hwnd_, timerId, kTimerPeriodMs, nullptr);
-  // The first tick does not wait for the timer.
-  ::PostMessageA(hwnd_, WM_TIMER, timerId, 0);
-  workerCancel_ = MakeCancelToken();
-  mainWorker_.Start([work = std::move(work), cancel = workerCancel_] { return work(cancel); });
+void MainWindow::OnTimer(UINT_PTR timerId) {
+  spinner_.Advance(Control(ids::kSpinner));
+  mainWorker_.OnTimer(timerId);
 }
 
-void MainWindow::AbandonWorker() {
-  // The worker is not waited for: it sees its cancel flag and from then on
-  // writes nothing more; the handle is let go. Raised under the store's lock,
-  // so no commit of the worker can land after this point.
-  if (workerCancel_) {
-    std::lock_guard lock(app_->store.mutex);
-    workerCancel_->Raise();
-  }
-  mainWorker_.Release();
-}
-
-void MainWindow::OnTimer() {
-  AdvanceSpinner();
-  if (!mainWorker_.Started() || mainWorker_.Running()) return;
-  const int result = mainWorker_.Result();
-  mainWorker_.Release();
-  const UINT_PTR phase = mainTimer_;
-  ::KillTimer(hwnd_, mainTimer_);
-  mainTimer_ = 0;
-  if (phase == ids::kUpdatePhaseTimer) {
-    EndUpdatePhase(result);
-  } else {
-    EndShowListPhase(result);
-  }
-}
-
-void MainWindow::AdvanceSpinner() {
-  spinnerFrame_ = (spinnerFrame_ + 1) % kSpinnerFrames;
-  char name[16];
-  wsprintfA(name, "LOADING%02d", spinnerFrame_);
-  GdiObject frame(::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-  const auto previous = reinterpret_cast<HGDIOBJ>(::SendDlgItemMessageA(
-      hwnd_, ids::kSpinner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(frame.get())));
-  // The control now shows the new frame; the one it showed before is freed:
-  // either the first one, loaded from the template, or our previous frame.
-  if (previous != nullptr && previous != spinnerImage_.get()) ::DeleteObject(previous);
-  spinnerImage_ = std::move(frame);
-}
+// --- The refresh cycle -------------------------------------------------------
 
 void MainWindow::StartUpdatePhase() {
   std::shared_ptr<Application> app = app_;
   const HWND window = hwnd_;
   // The texts are copied here, on the window's thread, which may switch the
   // language while the worker runs.
-  StartWorker(ids::kUpdatePhaseTimer, [app, window, texts = app_->texts](const CancelToken& cancel) {
-    ComApartment com;
-    DialogControls controls(window);
-    WorkerWindow workerWindow(controls, cancel);
-    WindowMessageBoxes boxes(window);
-    UpdateCheckJob job{app->fetcher,
-                       app->folder,
-                       workerWindow,
-                       boxes,
-                       texts,
-                       app->statusPhase,
-                       settings::kUpdateHost,
-                       settings::kVersionLabel,
-                       settings::kUpdaterMd5,
-                       [window](const std::string& code) {
-                         ::SendMessageA(window, kLanguageAddedMessage, MAKEWPARAM(MAKEWORD(code[0], code[1]), 0), 0);
-                       },
-                       [](const std::string& path) {
-                         ::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-                       }};
-    return CheckForUpdates(job);
-  });
+  const bool started = mainWorker_.Start(
+      hwnd_, ids::kUpdatePhaseTimer,
+      [app, window, texts = app_->texts](const CancelToken& cancel) {
+        ComApartment com;
+        MainWindowView view(window);
+        WorkerShowListView workerView(view, cancel);
+        WindowMessageBoxes boxes(window);
+        UpdateCheckJob job{app->fetcher,
+                           app->folder,
+                           workerView,
+                           boxes,
+                           texts,
+                           app->statusPhase,
+                           settings::kUpdateHost,
+                           settings::kVersionLabel,
+                           settings::kUpdaterMd5,
+                           [window](const std::string& code) {
+                             ::SendMessageA(window, kLanguageAddedMessage, MAKEWPARAM(MAKEWORD(code[0], code[1]), 0),
+                                            0);
+                           },
+                           [](const std::string& path) { return ShellOpen(path); }};
+        return CheckForUpdates(job);
+      },
+      [this](int result) { EndUpdatePhase(result); });
+  if (!started) {
+    // Without its worker the update check is skipped, as when the server
+    // does not answer; the show list comes all the same.
+    NotifyProblem(hwnd_, app_->texts);
+    StartShowListPhase();
+  }
 }
 
 void MainWindow::EndUpdatePhase(int result) {
   if (result == kUpdaterLaunched) {
-    ::EndDialog(hwnd_, 0);
+    End(0);
     return;
   }
   if (result == kTranslationsAdded) {
@@ -225,29 +159,121 @@ void MainWindow::EndUpdatePhase(int result) {
 void MainWindow::StartShowListPhase() {
   std::shared_ptr<Application> app = app_;
   const HWND window = hwnd_;
-  StartWorker(ids::kShowListPhaseTimer, [app, window, texts = app_->texts](const CancelToken& cancel) {
-    DialogControls controls(window);
-    ShowListJob job(app->store, app->fetcher, app->folder, app->clock, controls, texts, settings::kSiteUrl,
-                    app->statusPhase, cancel);
-    return ReadShowList(job);
-  });
+  const bool started = mainWorker_.Start(
+      hwnd_, ids::kShowListPhaseTimer,
+      [app, window, texts = app_->texts](const CancelToken& cancel) {
+        MainWindowView view(window);
+        ShowListJob job(app->store, app->fetcher, app->folder, app->clock, view, texts, settings::kSiteUrl,
+                        app->statusPhase, cancel);
+        return ReadShowList(job);
+      },
+      [this](int result) { EndShowListPhase(result); });
+  if (!started) {
+    NotifyProblem(hwnd_, app_->texts);
+    ShowListLoadFailed(false);
+  }
 }
 
 void MainWindow::EndShowListPhase(int result) {
-  DialogControls controls(hwnd_);
-  controls.Show(ids::kSpinner, false);
   if (result < 0) {
-    const bool unavailable = result == kShowListEmpty;
-    app_->statusPhase = unavailable ? kSiteUnavailable : kNoConnection;
-    controls.SetText(ids::kStatusLine, app_->texts[unavailable ? TextKey::Unavailable : TextKey::InternetError]);
-    controls.Show(ids::kRefreshButton, true);
+    ShowListLoadFailed(result == kShowListEmpty);
     return;
   }
-  RefreshCounters(app_->store, controls, app_->texts);
+  MainWindowView(hwnd_).ShowSpinner(false);
+  AfterShowListLoaded();
+}
+
+void MainWindow::ShowListLoadFailed(bool unavailable) {
+  MainWindowView view(hwnd_);
+  view.ShowSpinner(false);
+  app_->statusPhase = unavailable ? kSiteUnavailable : kNoConnection;
+  view.SetStatusText(app_->texts[unavailable ? TextKey::Unavailable : TextKey::InternetError]);
+  ::ShowWindow(Control(ids::kRefreshButton), SW_SHOW);
+}
+
+void MainWindow::AfterShowListLoaded() {
+  MainWindowView view(hwnd_);
+  // With the texts of the language shown now: the worker counted with the
+  // texts it was started with.
+  RefreshCounters(app_->store, view, app_->texts);
+  WindowMessageBoxes boxes(hwnd_);
+  PruneMissingFavorites(app_->store, boxes, view, app_->texts);
+  if (CheckEpisodes()) OpenNewEpisodeDownloadWindow();
+}
+
+bool MainWindow::CheckEpisodes() {
+  RunEpisodeCheck(hwnd_, app_);
+  std::lock_guard lock(app_->store.mutex);
+  return app_->store.episodesChecked;
+}
+
+void MainWindow::OpenNewEpisodeDownloadWindow() {
+  // The new-episode download window (the hand-off of the new episodes to the
+  // torrent client) opens here, owned by this window.
+}
+
+void MainWindow::OpenFavoriteSettingsPages() {
+  // The favourite settings pages open here, owned by this window.
+}
+
+void MainWindow::OpenBlacklistDialog() {
+  // The blacklist dialog opens here, owned by this window.
+}
+
+// --- Reactions ---------------------------------------------------------------
+
+void MainWindow::OnCommand(int controlId, int notification) {
+  switch (controlId) {
+    case ids::kSettingsButton:
+      if (Clicked(notification) && CheckEpisodes()) OpenFavoriteSettingsPages();
+      break;
+    case ids::kDownloadButton:
+      if (Clicked(notification) && CheckEpisodes()) OpenNewEpisodeDownloadWindow();
+      break;
+    case ids::kRefreshButton:
+      if (Clicked(notification) && !mainWorker_.Active()) {
+        ::ShowWindow(Control(ids::kRefreshButton), SW_HIDE);
+        StartShowListPhase();
+      }
+      break;
+    case ids::kBlacklistLabel:
+      if (Clicked(notification)) OpenBlacklistDialog();
+      break;
+    case ids::kLanguageIcon:
+      if (Clicked(notification)) ChooseLanguage();
+      break;
+    case ids::kSiteBanner:
+      // A single click does nothing; a double click opens the site.
+      if (notification == STN_DBLCLK) ShellOpen(settings::kSiteUrl);
+      break;
+    case ids::kAboutLine:
+      if (Clicked(notification)) ShellOpen(settings::kHomeUrl);
+      break;
+    default:
+      break;
+  }
+}
+
+INT_PTR MainWindow::OnControlColor(UINT message, HDC dc, HWND control) {
+  if (message == WM_CTLCOLORLISTBOX) return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_MENU));
+  if (message == WM_CTLCOLORSTATIC) {
+    switch (::GetDlgCtrlID(control)) {
+      case ids::kBlacklistLabel:
+        return houseColors_->Paint(dc, kBlacklistText);
+      case ids::kAboutLine:
+        return aboutColors_->Paint(dc, kAboutText);
+      default:
+        break;
+    }
+  }
+  return houseColors_->Paint(dc, kLabelText);
 }
 
 void MainWindow::SetUpControls() {
-  const HWND progress = ::GetDlgItem(hwnd_, ids::kUpdateProgressBar);
+  houseColors_ = std::make_unique<ColorAnswer>(kBackground);
+  aboutColors_ = std::make_unique<ColorAnswer>(kAboutBackground);
+
+  const HWND progress = Control(ids::kUpdateProgressBar);
   // Visual styles would ignore the bar's own colours.
   ::SetWindowTheme(progress, L"", L"");
   ::SendMessageA(progress, PBM_SETBARCOLOR, 0, kProgressBar);
@@ -257,22 +283,15 @@ void MainWindow::SetUpControls() {
   ::SendDlgItemMessageA(hwnd_, ids::kRefreshButton, BM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(refreshImage_.get()));
 
-  ui::SubclassShowList(::GetDlgItem(hwnd_, ids::kShowList));
+  ui::SubclassShowList(Control(ids::kShowList));
 
-  smallFont_.Reset(MakeTahoma(hwnd_, 8, false));
-  statusFont_.Reset(MakeTahoma(hwnd_, 10, true));
-  buttonFont_.Reset(MakeTahoma(hwnd_, 12, true));
-  const auto setFont = [this](int id, const GdiObject& font) {
-    ::SendDlgItemMessageA(hwnd_, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-  };
-  setFont(ids::kBlacklistLabel, smallFont_);
-  setFont(ids::kAboutLine, smallFont_);
-  setFont(ids::kStatusLine, statusFont_);
-  setFont(ids::kSettingsButton, buttonFont_);
-  setFont(ids::kDownloadButton, buttonFont_);
-
-  background_.Reset(::CreateSolidBrush(kBackground));
-  aboutBackground_.Reset(::CreateSolidBrush(kAboutBackground));
+  const HFONT small = Font(8, false);
+  SetControlFont(ids::kBlacklistLabel, small);
+  SetControlFont(ids::kAboutLine, small);
+  SetControlFont(ids::kStatusLine, Font(10, true));
+  const HFONT buttons = Font(12, true);
+  SetControlFont(ids::kSettingsButton, buttons);
+  SetControlFont(ids::kDownloadButton, buttons);
 
   const HINSTANCE instance = ::GetModuleHandleA(nullptr);
   const auto icon = reinterpret_cast<LPARAM>(::LoadIconA(instance, "AICO"));
@@ -280,53 +299,7 @@ void MainWindow::SetUpControls() {
   ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, icon);
 }
 
-INT_PTR MainWindow::OnControlColor(UINT message, HDC dc, HWND control) {
-  if (message == WM_CTLCOLORLISTBOX) return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_MENU));
-  if (message == WM_CTLCOLORSTATIC) {
-    switch (::GetDlgCtrlID(control)) {
-      case ids::kStatusLine:
-        ::SetTextColor(dc, kLabelText);
-        break;
-      case ids::kBlacklistLabel:
-        ::SetTextColor(dc, kBlacklistText);
-        break;
-      case ids::kAboutLine:
-        ::SetTextColor(dc, kAboutText);
-        ::SetBkColor(dc, kAboutBackground);
-        return reinterpret_cast<INT_PTR>(aboutBackground_.get());
-      default:
-        break;
-    }
-  }
-  ::SetBkColor(dc, kBackground);
-  return reinterpret_cast<INT_PTR>(background_.get());
-}
-
-void MainWindow::OnCommand(int controlId, int notification) {
-  const bool clicked = notification == 0 || notification == 1;
-  switch (controlId) {
-    case ids::kRefreshButton:
-      if (clicked && !mainWorker_.Started()) {
-        DialogControls(hwnd_).Show(ids::kRefreshButton, false);
-        StartShowListPhase();
-      }
-      break;
-    case ids::kLanguageIcon:
-      if (clicked) ChooseLanguage();
-      break;
-    case ids::kSiteBanner:
-      // A single click does nothing; a double click opens the site.
-      if (notification == STN_DBLCLK) {
-        ::ShellExecuteA(nullptr, "open", settings::kSiteUrl, nullptr, nullptr, SW_SHOWNORMAL);
-      }
-      break;
-    case ids::kAboutLine:
-      if (clicked) ::ShellExecuteA(nullptr, "open", settings::kHomeUrl, nullptr, nullptr, SW_SHOWNORMAL);
-      break;
-    default:
-      break;
-  }
-}
+// --- Language ----------------------------------------------------------------
 
 void MainWindow::InitLanguage() {
   Application& app = *app_;
@@ -381,29 +354,24 @@ void MainWindow::ApplyLanguageTexts() {
   ::AppendMenuA(favouritePopupMenu_.get(), MF_STRING | MF_GRAYED, kFavouritePopupCommand,
                 app.texts[TextKey::PopupMenu2].c_str());
 
-  DialogControls controls(hwnd_);
-  UserLists lists;
-  {
-    std::lock_guard lock(app.store.mutex);
-    lists = app.store.lists;
-  }
-  MainWindowTextState state;
-  state.listedShows = controls.ListCount(ids::kShowList);
-  state.statusPhase = app.statusPhase.load();
-  state.favoritesText = lists.favoritesText;
-  state.blacklistText = lists.blacklistText;
-  epiloom::ApplyLanguageTexts(controls, app.texts, state);
+  MainWindowView view(hwnd_);
+  ApplyMainWindowTexts(app.store, view, app.texts, app.statusPhase.load());
 }
 
-void MainWindow::OnDestroy() {
-  if (mainTimer_ != 0) ::KillTimer(hwnd_, mainTimer_);
-  ui::RestoreShowList(::GetDlgItem(hwnd_, ids::kShowList));
-  AbandonWorker();
+// --- End of the run ----------------------------------------------------------
+
+void MainWindow::SaveRunState() {
   Application& app = *app_;
   // A list the worker was still reading never reached the store: only what
   // was loaded whole is written back.
   SaveUserLists(app.store, app.folder);
   SaveLanguageChoice(app.profile, app.folder.Path(), app.currentLanguage);
+}
+
+void MainWindow::OnDestroy() {
+  ui::RestoreShowList(Control(ids::kShowList));
+  mainWorker_.Abandon(&app_->store.mutex);
+  SaveRunState();
 }
 
 }  // namespace epiloom::win

@@ -1,44 +1,54 @@
 // The program's only top-level window: the show list, the status line, the
 // two large buttons, the banner and the small controls around them. It runs
-// the whole start-up cycle and ends the program when it ends.
+// the whole refresh cycle and ends the program when it ends.
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include "app/Application.h"
 #include "app/Dialog.h"
-#include "app/Win32Handles.h"
-#include "app/WorkerThread.h"
-#include "support/CancelFlag.h"
+#include "app/FrameAnimation.h"
+#include "app/PolledWorker.h"
+#include "support/Win32Handles_win.h"
 
 namespace epiloom::win {
 
 class MainWindow : public Dialog {
  public:
-  explicit MainWindow(std::shared_ptr<Application> app) : app_(std::move(app)) {}
+  explicit MainWindow(std::shared_ptr<Application> app);
 
   // Builds the window from its in-memory template and runs it modally;
   // returns when the window has ended.
   INT_PTR Run(HWND parent);
 
  private:
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  void OnInit() override;
+  void OnCommand(int controlId, int notification) override;
+  void OnTimer(UINT_PTR timerId) override;
+  // Escape does not end the main window; the close box does.
+  void OnCancel() override {}
+  void OnClose() override { End(0); }
+  void OnDestroy() override;
+  INT_PTR OnControlColor(UINT message, HDC dc, HWND control) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& answer) override;
 
-  void OnInitDialog();
-  void OnCommand(int controlId, int notification);
-  INT_PTR OnControlColor(UINT message, HDC dc, HWND control);
-  void OnDestroy();
-
-  void OnTimer();
-  void AdvanceSpinner();
+  // The refresh cycle.
   void StartUpdatePhase();
   void EndUpdatePhase(int result);
   void StartShowListPhase();
   void EndShowListPhase(int result);
-  // Starts `work` as the window's one worker, polled on a 20 ms timer.
-  void StartWorker(unsigned timerId, std::function<int(const CancelToken&)> work);
-  void AbandonWorker();
+  void ShowListLoadFailed(bool unavailable);
+  void AfterShowListLoaded();
+  // Runs the episode check in its dialog; true when it went through.
+  bool CheckEpisodes();
+
+  // The windows the cycle and the buttons open.
+  void OpenNewEpisodeDownloadWindow();
+  void OpenFavoriteSettingsPages();
+  void OpenBlacklistDialog();
+
+  // What the run keeps on disk: the lists and the language choice.
+  void SaveRunState();
 
   void SetUpControls();
   void InitLanguage();
@@ -48,18 +58,12 @@ class MainWindow : public Dialog {
 
   std::shared_ptr<Application> app_;
 
-  GdiObject smallFont_;    // Tahoma 8: blacklist label, about line
-  GdiObject statusFont_;   // Tahoma 10 bold: status line
-  GdiObject buttonFont_;   // Tahoma 12 bold: the two large buttons
-  GdiObject background_;   // the window's background
-  GdiObject aboutBackground_;
+  std::unique_ptr<ColorAnswer> houseColors_;
+  std::unique_ptr<ColorAnswer> aboutColors_;
   GdiObject refreshImage_;
 
-  WorkerThread mainWorker_;
-  CancelToken workerCancel_;
-  UINT_PTR mainTimer_ = 0;
-  int spinnerFrame_ = 0;
-  GdiObject spinnerImage_;
+  PolledWorker mainWorker_;
+  FrameAnimation spinner_;
 
   MenuHandle languageMenu_;
   int languageMenuCount_ = 0;

@@ -8,6 +8,7 @@
 
 #include "BuildSettings.h"
 #include "app/MainWindow.h"
+#include "support/Win32Handles_win.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   // Workers that outlive the window keep the application state alive through
   // their own references until the process ends.
+  // The shell's "open" may hand over to shell extensions, which need COM on
+  // the window's thread.
+  epiloom::win::ComApartment com;
   auto app = std::make_shared<epiloom::Application>();
   epiloom::win::MainWindow mainWindow(app);
   mainWindow.Run(nullptr);

@@ -1,5 +1,7 @@
 #include "app/WindowMessageBoxes.h"
 
+#include "support/TextUtil.h"
+
 namespace epiloom::win {
 
 void WindowMessageBoxes::Notify(const std::string& caption, const std::string& text, NoticeKind kind) {
@@ -11,6 +13,10 @@ void WindowMessageBoxes::Notify(const std::string& caption, const std::string& t
 
 bool WindowMessageBoxes::AskYesNo(const std::string& caption, const std::string& text) {
   return ::MessageBoxA(owner_, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
+}
+
+void NotifyProblem(HWND owner, const LanguageTexts& texts) {
+  WindowMessageBoxes(owner).Notify("Epiloom", std::string(TrimBlanks(texts[TextKey::Problem])), NoticeKind::Error);
 }
 
 }  // namespace epiloom::win

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "i18n/LanguageTexts.h"
 #include "support/MessageBoxes.h"
 
 namespace epiloom::win {
@@ -17,5 +18,9 @@ class WindowMessageBoxes : public MessageBoxes {
  private:
   HWND owner_;
 };
+
+// The error box of a connection problem: caption "Epiloom", the text of
+// Problem trimmed.
+void NotifyProblem(HWND owner, const LanguageTexts& texts);
 
 }  // namespace epiloom::win

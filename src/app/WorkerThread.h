@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/Win32Handles.h"
+#include "support/Win32Handles_win.h"
 
 namespace epiloom::win {
 

@@ -1,5 +1,4 @@
-// Which language is used, the installed languages, and the texts the main
-// window shows in the chosen language.
+// Which language is used and the installed languages.
 #pragma once
 
 #include <string>
@@ -12,7 +11,6 @@ namespace epiloom {
 
 class ProfileFile;
 class ProgramFolder;
-class WindowControls;
 
 // The language-choice file in the program's folder: section "Epiloom", key "Lang".
 inline constexpr char kLanguageChoiceFile[] = "Epiloom-LANG.ini";
@@ -36,23 +34,5 @@ std::vector<std::string> InstalledLanguageCodes(const ProgramFolder& folder);
 // Reads the texts of language `code` from its file in the folder (the file
 // need not exist: missing texts are the built-in ones).
 LanguageTexts LoadLanguageTexts(const ProfileFile& profile, const std::string& folderPath, std::string_view code);
-
-// What the status line reports while the show list is empty.
-enum StatusPhase : int { kCheckingVersion = 0, kGettingShowList = 1, kNoConnection = 2, kSiteUnavailable = 3 };
-
-// The main window's state that its texts depend on.
-struct MainWindowTextState {
-  int listedShows = 0;
-  int statusPhase = kCheckingVersion;
-  std::string_view favoritesText;
-  std::string_view blacklistText;
-};
-
-std::string DownloadButtonText(const LanguageTexts& texts);
-std::string AboutLineText(const LanguageTexts& texts);
-std::string ShowCountText(const LanguageTexts& texts, int listedShows);
-
-// Puts the texts of the current language on the main window's controls.
-void ApplyLanguageTexts(WindowControls& window, const LanguageTexts& texts, const MainWindowTextState& state);
 
 }  // namespace epiloom

@@ -151,8 +151,8 @@ int CheckEpisodePages(EpisodeCheckJob& job) {
   for (int k = 1; k <= count; ++k) {
     if (job.cancel->Raised()) return kCheckFailed;
     const std::string_view name = FavoriteName(lines[static_cast<std::size_t>(k - 1)]);
-    job.window.SetText(kCurrentShowLabelId, std::string(TrimBlanks(name)));
-    job.window.SetText(kCheckCounterLabelId, CounterText(k, count));
+    job.window.SetCurrentShow(std::string(TrimBlanks(name)));
+    job.window.SetCounter(CounterText(k, count));
 
     std::optional<DueShow> show = CopyShow(job.store, name);
     if (!show) continue;  // not on the site any more; pruned after the next refresh

@@ -14,13 +14,9 @@
 #include "store/ShowStore.h"
 #include "support/CancelFlag.h"
 #include "support/Clock.h"
-#include "support/WorkerWindow.h"
+#include "site/EpisodeCheckView.h"
 
 namespace epiloom {
-
-// Labels of the episode-check dialog that the check writes.
-inline constexpr int kCurrentShowLabelId = 1013;   // the show whose page is read
-inline constexpr int kCheckCounterLabelId = 1014;  // "(k/count)"
 
 // A favourite's page is read again only when its last check is at least this
 // far from now, in seconds of the time of day (taken without wrapping at
@@ -32,10 +28,10 @@ inline constexpr double kRecheckSeconds = 600.0;
 std::string EpisodePageUrl(std::string_view siteUrl, std::string_view pagePath);
 
 // What one episode check works with. The dialog is written through a
-// WorkerWindow on the same cancel token, so an abandoned check never writes
+// worker's view on the same cancel token, so an abandoned check never writes
 // to it again.
 struct EpisodeCheckJob {
-  EpisodeCheckJob(ShowStore& showStore, PageFetcher& pageFetcher, Clock& timeOfDay, WindowControls& dialog,
+  EpisodeCheckJob(ShowStore& showStore, PageFetcher& pageFetcher, Clock& timeOfDay, EpisodeCheckView& dialog,
                   std::string siteAddress, CancelToken cancelToken)
       : store(showStore),
         fetcher(pageFetcher),
@@ -47,7 +43,7 @@ struct EpisodeCheckJob {
   ShowStore& store;
   PageFetcher& fetcher;
   Clock& clock;
-  WorkerWindow window;  // the episode-check dialog
+  WorkerEpisodeCheckView window;  // the episode-check dialog
   std::string siteUrl;  // an http address ending in "/"
   CancelToken cancel;
 };

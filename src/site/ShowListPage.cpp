@@ -3,8 +3,7 @@
 #include <cmath>
 #include <mutex>
 
-#include "app/MainWindowIds.h"
-#include "i18n/LanguageChoice.h"
+#include "i18n/MainWindowTexts.h"
 #include "store/Counters.h"
 #include "store/ListIndex.h"
 #include "store/UserLists.h"
@@ -61,13 +60,13 @@ std::int32_t FreshLastChecked(double secondsSinceMidnight) {
 }
 
 int ReadShowList(ShowListJob& job) {
-  WorkerWindow& window = job.window;
+  WorkerShowListView& window = job.window;
   const auto abandoned = [&job] { return job.cancel->Raised(); };
   if (abandoned()) return kShowListAbandoned;
 
   job.statusPhase.store(kGettingShowList);
-  window.SetText(ids::kStatusLine, job.texts[TextKey::Populate]);
-  window.Show(ids::kSpinner, true);
+  window.SetStatusText(job.texts[TextKey::Populate]);
+  window.ShowSpinner(true);
 
   // The lists are read whole before anything reaches the store.
   const UserLists lists = LoadUserLists(job.folder);
@@ -109,15 +108,14 @@ int ReadShowList(ShowListJob& job) {
     record.lastChecked = lastChecked;
     if (blacklist.Contains(record.name)) continue;  // recorded, not listed
 
-    const int item = window.ListAppend(ids::kShowList, record.name);
     const std::size_t at = favorites.Find(record.name, record.pagePath);
-    if (at == std::string_view::npos) continue;
+    const bool favorite = at != std::string_view::npos;
+    window.AppendShow(record.name, favorite);
+    if (!favorite) continue;
     TakeFavoriteSettings(record, lists.favoritesText, at + record.name.size() + 1 + record.pagePath.size());
     // Line by line: taking out every name + LF would also cut "Lost" off the
     // end of a missing "The Lost".
     missingFavorites.Remove(record.name);
-    if (item >= 0) window.ListSetItemData(ids::kShowList, item, -1);
-    window.Repaint(ids::kShowList);
   }
 
   RefreshCounters(job.store, window, job.texts, job.cancel.get());

@@ -14,7 +14,7 @@
 #include "support/CancelFlag.h"
 #include "support/Clock.h"
 #include "support/ProgramFolder.h"
-#include "support/WorkerWindow.h"
+#include "support/ShowListView.h"
 
 namespace epiloom {
 
@@ -59,7 +59,7 @@ std::int32_t FreshLastChecked(double secondsSinceMidnight);
 // its copy of the language texts travel with the job.
 struct ShowListJob {
   ShowListJob(ShowStore& theStore, PageFetcher& theFetcher, ProgramFolder& theFolder, Clock& theClock,
-              WindowControls& mainWindow, LanguageTexts theTexts, std::string baseUrl,
+              ShowListView& mainWindow, LanguageTexts theTexts, std::string baseUrl,
               std::atomic<int>& theStatusPhase, CancelToken token)
       : store(theStore),
         fetcher(theFetcher),
@@ -75,7 +75,7 @@ struct ShowListJob {
   PageFetcher& fetcher;
   ProgramFolder& folder;
   Clock& clock;
-  WorkerWindow window;  // the main window; writes dropped once cancelled
+  WorkerShowListView window;  // the main window; writes dropped once cancelled
   LanguageTexts texts;
   std::string siteUrl;  // the site's base address, ending in "/"
   std::atomic<int>& statusPhase;
@@ -86,7 +86,7 @@ struct ShowListJob {
 // line and shows the spinner; loads the user lists and commits them to the
 // store, with an empty show table; downloads siteUrl + "showlist/"; then, show
 // by show in page order, makes the record, and unless the show is blacklisted
-// appends it to the show list, marking a favourite (item data -1, repaint)
+// appends it to the show list, ticked when it is a favourite,
 // with the settings of its favourite line and taking its name out of
 // missingFavorites (the lines equal to it). Finally RefreshCounters, and the
 // table and missingFavorites are committed. Returns the number of shows read

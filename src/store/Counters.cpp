@@ -3,7 +3,7 @@
 #include <mutex>
 #include <optional>
 
-#include "app/MainWindowIds.h"
+#include "i18n/MainWindowTexts.h"
 #include "store/UserLists.h"
 #include "support/TextUtil.h"
 
@@ -12,71 +12,70 @@ namespace {
 
 // What RefreshCounters has to write, decided under the lock.
 struct CounterWrites {
-  std::optional<int> listed;
-  std::optional<std::pair<int, int>> favorites;  // f, n
-  std::optional<int> blacklisted;
+  std::optional<std::string> status;
+  std::optional<std::string> settings;
+  std::optional<bool> episodeButtons;
+  std::optional<std::string> blacklist;
+  std::optional<bool> blacklistLabel;
 };
+
+// Remembers a count and its text; true when either changed.
+bool Changed(int& shownCount, std::string& shownText, int count, const std::string& text) {
+  if (count == shownCount && text == shownText) return false;
+  shownCount = count;
+  shownText = text;
+  return true;
+}
 
 }  // namespace
 
-std::string SettingsButtonText(const LanguageTexts& texts, int favorites, int unwatched) {
-  std::string text = texts[TextKey::Param2] + "\n" + texts[TextKey::My] + " ";
-  if (favorites > 0) text += ToDecimal(favorites) + " ";
-  text += texts[TextKey::TVShows];
-  if (favorites > 0 && unwatched > 0) {
-    text += "\n" + texts[TextKey::Inc] + " " + ToDecimal(unwatched) + " " + texts[TextKey::New];
-  }
-  return text;
-}
-
-std::string BlacklistLabelText(const LanguageTexts& texts, int blacklisted) {
-  if (blacklisted <= 0) return {};
-  return texts[TextKey::Filtering1] + " " + ToDecimal(blacklisted) + " " + texts[TextKey::Filtering2];
-}
-
-void RefreshCounters(ShowStore& store, WindowControls& window, const LanguageTexts& texts,
+void RefreshCounters(ShowStore& store, ShowListView& window, const LanguageTexts& texts,
                      const CancelFlag* cancel) {
-  const int listed = window.ListCount(ids::kShowList);
+  const int listed = window.ListedShowCount();
   CounterWrites writes;
   {
     std::lock_guard lock(store.mutex);
     if (cancel != nullptr && cancel->Raised()) return;
     ShownCounts& shown = store.shownCounts;
-    if (listed != shown.listedShows) {
-      shown.listedShows = listed;
-      writes.listed = listed;
-    }
+    const std::string status = ShowCountText(texts, listed);
+    if (Changed(shown.listedShows, shown.statusText, listed, status)) writes.status = status;
+
     const int f = FavoriteCount(store.lists.favoritesText);
     const int n = UnwatchedCount(store.lists.favoritesText);
-    if (f != shown.favorites || n != shown.unwatchedFavorites) {
-      shown.favorites = f;
+    const std::string settings = SettingsButtonText(texts, f, n);
+    // The never-watched count only shows beside favourites; a change of it
+    // alone still counts as a change.
+    if (Changed(shown.favorites, shown.settingsText, f, settings) || n != shown.unwatchedFavorites) {
       shown.unwatchedFavorites = n;
-      writes.favorites = std::pair{f, n};
+      writes.settings = settings;
+      writes.episodeButtons = f > 0;
     }
+
     const int b = BlacklistCount(store.lists.blacklistText);
-    if (b != shown.blacklisted) {
-      shown.blacklisted = b;
-      writes.blacklisted = b;
+    const std::string label = BlacklistLabelText(texts, b);
+    if (Changed(shown.blacklisted, shown.blacklistText, b, label)) {
+      writes.blacklist = label;
+      writes.blacklistLabel = b > 0;
     }
   }
 
-  if (writes.listed) {
-    window.SetText(ids::kStatusLine, ToDecimal(*writes.listed) + " " + texts[TextKey::Available]);
+  if (writes.status) window.SetStatusText(*writes.status);
+  if (writes.settings) {
+    window.SetSettingsButtonText(*writes.settings);
+    window.EnableEpisodeButtons(*writes.episodeButtons);
   }
-  if (writes.favorites) {
-    const auto [f, n] = *writes.favorites;
-    window.SetText(ids::kSettingsButton, SettingsButtonText(texts, f, n));
-    window.Enable(ids::kSettingsButton, f > 0);
-    window.Enable(ids::kDownloadButton, f > 0);
-  }
-  if (writes.blacklisted) {
-    const int b = *writes.blacklisted;
-    window.SetText(ids::kBlacklistLabel, BlacklistLabelText(texts, b));
-    window.Enable(ids::kBlacklistLabel, b > 0);
+  if (writes.blacklist) {
+    window.SetBlacklistLabelText(*writes.blacklist);
+    window.EnableBlacklistLabel(*writes.blacklistLabel);
   }
 }
 
-void PruneMissingFavorites(ShowStore& store, MessageBoxes& boxes, WindowControls& window,
+void ApplyMainWindowTexts(ShowStore& store, ShowListView& window, const LanguageTexts& texts, int statusPhase) {
+  ApplyLanguageTexts(window, texts, statusPhase);
+  if (window.ListedShowCount() > 0) RefreshCounters(store, window, texts);
+}
+
+void PruneMissingFavorites(ShowStore& store, MessageBoxes& boxes, ShowListView& window,
                            const LanguageTexts& texts) {
   std::string missing;
   {

@@ -19,12 +19,16 @@ struct UserLists {
   std::string missingFavorites;  // favourites' names not (yet) found on the site
 };
 
-// The counts the main window shows, as last written; -1 before the first write.
+// The counts the main window shows and their texts, as last written; -1
+// before the first write.
 struct ShownCounts {
   int listedShows = -1;
   int favorites = -1;
   int unwatchedFavorites = -1;
   int blacklisted = -1;
+  std::string statusText;
+  std::string settingsText;
+  std::string blacklistText;
 };
 
 // Owned by the application for the whole run. Workers build their results on

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Win32Handles.h"
+#include "support/Win32Handles_win.h"
 
 
 namespace epiloom {

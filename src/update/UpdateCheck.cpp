@@ -2,14 +2,14 @@
 
 #include <cctype>
 
-#include "app/MainWindowIds.h"
 #include "i18n/LanguageChoice.h"
+#include "i18n/MainWindowTexts.h"
 #include "site/PageFetcher.h"
 #include "support/Md5.h"
 #include "support/MessageBoxes.h"
 #include "support/ProgramFolder.h"
+#include "support/ShowListView.h"
 #include "support/TextUtil.h"
-#include "support/WorkerWindow.h"
 
 namespace epiloom {
 namespace {
@@ -39,10 +39,9 @@ bool OfferNewVersion(UpdateCheckJob& job) {
   const std::string question = job.texts[TextKey::NewVersion1] + "\n" + job.texts[TextKey::NewVersion2];
   if (!job.boxes.AskYesNo(kCaption, question)) return false;
 
-  job.window.SetProgressRange(ids::kUpdateProgressBar, kUpdateBarMaximum, kUpdateBarStep);
-  job.window.Show(ids::kUpdateProgressBar, true);
+  job.window.ShowUpdateProgress(kUpdateBarMaximum, kUpdateBarStep);
   const std::string updater = job.fetcher.URLDownloadToString(ServerUrl(job, "Epiloom-updater.x"));
-  job.window.Show(ids::kUpdateProgressBar, false);
+  job.window.HideUpdateProgress();
   if (job.window.Abandoned()) return false;
 
   // Only the one updater whose digest this build knows is ever stored.
@@ -93,8 +92,8 @@ std::string NewTranslationsNotice(const LanguageTexts& texts, const std::string&
 int CheckForUpdates(UpdateCheckJob& job) {
   if (job.window.Abandoned()) return kNothingToReport;
   job.statusPhase = kCheckingVersion;
-  job.window.SetText(ids::kStatusLine, job.texts[TextKey::CheckNewVersion]);
-  job.window.Show(ids::kSpinner, true);
+  job.window.SetStatusText(job.texts[TextKey::CheckNewVersion]);
+  job.window.ShowSpinner(true);
 
   // A leftover updater from an earlier run; one still running stays.
   job.folder.RemoveFile(kUpdaterFile);

@@ -16,7 +16,7 @@ namespace epiloom {
 class MessageBoxes;
 class PageFetcher;
 class ProgramFolder;
-class WorkerWindow;
+class WorkerShowListView;
 
 // Results of CheckForUpdates.
 inline constexpr int kNothingToReport = -1;
@@ -46,7 +46,7 @@ std::string NewTranslationsNotice(const LanguageTexts& texts, const std::string&
 struct UpdateCheckJob {
   PageFetcher& fetcher;
   ProgramFolder& folder;
-  WorkerWindow& window;  // the main window, writes dropped once abandoned
+  WorkerShowListView& window;  // the main window, writes dropped once abandoned
   MessageBoxes& boxes;   // owned by the main window
   LanguageTexts texts;   // a copy: the window may switch language meanwhile
   std::atomic<int>& statusPhase;

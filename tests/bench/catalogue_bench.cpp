@@ -99,16 +99,23 @@ double SecondsOf(const std::function<void()>& work, int repeats) {
 }
 
 // The main window as the worker sees it, without the window.
-class NullWindow : public WindowControls {
+class NullWindow : public ShowListView {
  public:
-  void SetText(int, const std::string&) override {}
-  void Show(int, bool) override {}
-  void Enable(int, bool) override {}
-  void SetProgressRange(int, int, int) override {}
-  int ListCount(int) override { return items_; }
-  int ListAppend(int, const std::string&) override { return items_++; }
-  void ListSetItemData(int, int, std::intptr_t) override { ++marked_; }
-  void Repaint(int) override {}
+  void SetStatusText(const std::string&) override {}
+  void ShowSpinner(bool) override {}
+  void ShowUpdateProgress(int, int) override {}
+  void HideUpdateProgress() override {}
+  int ListedShowCount() override { return items_; }
+  void AppendShow(const std::string&, bool favorite) override {
+    ++items_;
+    if (favorite) ++marked_;
+  }
+  void SetSettingsButtonText(const std::string&) override {}
+  void SetDownloadButtonText(const std::string&) override {}
+  void EnableEpisodeButtons(bool) override {}
+  void SetBlacklistLabelText(const std::string&) override {}
+  void EnableBlacklistLabel(bool) override {}
+  void SetAboutLineText(const std::string&) override {}
   int marked() const { return marked_; }
 
  private:

@@ -109,7 +109,7 @@ void BM_CheckEpisodePages(benchmark::State& state) {
   for (const ShowRecord& record : catalogue.table) {
     if (!record.episodes.empty()) fetcher.Serve(EpisodePageUrl(kSite, record.pagePath), page);
   }
-  testing::RecordingWindow dialog;
+  testing::RecordingEpisodeCheckView dialog;
   int result = 0;
   for (auto _ : state) {
     state.PauseTiming();

@@ -216,102 +216,147 @@ std::vector<int> FakeClock::sleeps() const {
   return sleeps_;
 }
 
-// --- RecordingWindow -----------------------------------------------------
+// --- RecordingShowListView -----------------------------------------------
 
-void RecordingWindow::SetText(int controlId, const std::string& text) {
-  std::lock_guard lock(mutex_);
-  texts_[controlId] = text;
-  ++textWrites_[controlId];
-  log_.push_back("text " + std::to_string(controlId) + " " + text);
+void RecordingShowListView::Record(Element element, const std::string& text, const std::string& logLine) {
+  texts_[element] = text;
+  ++textWrites_[element];
+  log_.push_back(logLine);
 }
 
-void RecordingWindow::Show(int controlId, bool visible) {
+void RecordingShowListView::SetStatusText(const std::string& text) {
   std::lock_guard lock(mutex_);
-  visible_[controlId] = visible;
-  log_.push_back(std::string(visible ? "show " : "hide ") + std::to_string(controlId));
+  Record(Element::StatusLine, text, "status " + text);
 }
 
-void RecordingWindow::Enable(int controlId, bool enabled) {
+void RecordingShowListView::ShowSpinner(bool visible) {
   std::lock_guard lock(mutex_);
-  enabled_[controlId] = enabled;
-  log_.push_back(std::string(enabled ? "enable " : "disable ") + std::to_string(controlId));
+  visible_[Element::Spinner] = visible;
+  log_.push_back(visible ? "spinner shown" : "spinner hidden");
 }
 
-void RecordingWindow::SetProgressRange(int controlId, int maximum, int step) {
+void RecordingShowListView::ShowUpdateProgress(int maximum, int step) {
   std::lock_guard lock(mutex_);
-  log_.push_back("progress " + std::to_string(controlId) + " 0.." + std::to_string(maximum) + " step " +
-                 std::to_string(step));
+  visible_[Element::UpdateProgress] = true;
+  log_.push_back("progress 0.." + std::to_string(maximum) + " step " + std::to_string(step) + " shown");
 }
 
-int RecordingWindow::ListCount(int controlId) {
+void RecordingShowListView::HideUpdateProgress() {
   std::lock_guard lock(mutex_);
-  return static_cast<int>(lists_[controlId].size());
+  visible_[Element::UpdateProgress] = false;
+  log_.push_back("progress hidden");
 }
 
-int RecordingWindow::ListAppend(int controlId, const std::string& text) {
+int RecordingShowListView::ListedShowCount() {
   std::lock_guard lock(mutex_);
-  auto& items = lists_[controlId];
-  items.push_back({text, 0});
-  log_.push_back("append " + std::to_string(controlId) + " " + text);
-  return static_cast<int>(items.size()) - 1;
+  return static_cast<int>(items_.size());
 }
 
-void RecordingWindow::ListSetItemData(int controlId, int index, std::intptr_t data) {
+void RecordingShowListView::AppendShow(const std::string& name, bool favorite) {
   std::lock_guard lock(mutex_);
-  auto& items = lists_[controlId];
-  if (index >= 0 && static_cast<std::size_t>(index) < items.size()) items[index].data = data;
-  log_.push_back("data " + std::to_string(controlId) + " " + std::to_string(index) + " " + std::to_string(data));
+  items_.push_back({name, favorite});
+  log_.push_back((favorite ? "favourite " : "show ") + name);
 }
 
-void RecordingWindow::Repaint(int controlId) {
+void RecordingShowListView::SetSettingsButtonText(const std::string& text) {
   std::lock_guard lock(mutex_);
-  ++repaints_;
-  log_.push_back("repaint " + std::to_string(controlId));
+  Record(Element::SettingsButton, text, "settings " + text);
 }
 
-std::string RecordingWindow::Text(int controlId) const {
+void RecordingShowListView::SetDownloadButtonText(const std::string& text) {
   std::lock_guard lock(mutex_);
-  const auto found = texts_.find(controlId);
-  return found == texts_.end() ? std::string() : found->second;
+  Record(Element::DownloadButton, text, "download " + text);
 }
 
-bool RecordingWindow::HasText(int controlId) const {
+void RecordingShowListView::EnableEpisodeButtons(bool enabled) {
   std::lock_guard lock(mutex_);
-  return texts_.count(controlId) != 0;
+  enabled_[Element::SettingsButton] = enabled;
+  enabled_[Element::DownloadButton] = enabled;
+  log_.push_back(enabled ? "buttons enabled" : "buttons disabled");
 }
 
-int RecordingWindow::TextWrites(int controlId) const {
+void RecordingShowListView::SetBlacklistLabelText(const std::string& text) {
   std::lock_guard lock(mutex_);
-  const auto found = textWrites_.find(controlId);
-  return found == textWrites_.end() ? 0 : found->second;
+  Record(Element::BlacklistLabel, text, "blacklist " + text);
 }
 
-bool RecordingWindow::Visible(int controlId) const {
+void RecordingShowListView::EnableBlacklistLabel(bool enabled) {
   std::lock_guard lock(mutex_);
-  const auto found = visible_.find(controlId);
-  return found != visible_.end() && found->second;
+  enabled_[Element::BlacklistLabel] = enabled;
+  log_.push_back(enabled ? "blacklist enabled" : "blacklist disabled");
 }
 
-bool RecordingWindow::Enabled(int controlId) const {
+void RecordingShowListView::SetAboutLineText(const std::string& text) {
   std::lock_guard lock(mutex_);
-  const auto found = enabled_.find(controlId);
-  return found == enabled_.end() || found->second;
+  Record(Element::AboutLine, text, "about " + text);
 }
 
-std::vector<RecordingWindow::ListItem> RecordingWindow::Items(int controlId) const {
+std::string RecordingShowListView::Text(Element element) const {
   std::lock_guard lock(mutex_);
-  const auto found = lists_.find(controlId);
-  return found == lists_.end() ? std::vector<ListItem>{} : found->second;
+  const auto it = texts_.find(element);
+  return it == texts_.end() ? std::string() : it->second;
 }
 
-std::vector<std::string> RecordingWindow::log() const {
+bool RecordingShowListView::HasText(Element element) const {
+  std::lock_guard lock(mutex_);
+  return texts_.count(element) != 0;
+}
+
+int RecordingShowListView::TextWrites(Element element) const {
+  std::lock_guard lock(mutex_);
+  const auto it = textWrites_.find(element);
+  return it == textWrites_.end() ? 0 : it->second;
+}
+
+bool RecordingShowListView::Visible(Element element) const {
+  std::lock_guard lock(mutex_);
+  const auto it = visible_.find(element);
+  return it != visible_.end() && it->second;
+}
+
+bool RecordingShowListView::Enabled(Element element) const {
+  std::lock_guard lock(mutex_);
+  const auto it = enabled_.find(element);
+  return it == enabled_.end() || it->second;
+}
+
+std::vector<RecordingShowListView::ListItem> RecordingShowListView::Items() const {
+  std::lock_guard lock(mutex_);
+  return items_;
+}
+
+std::vector<std::string> RecordingShowListView::log() const {
   std::lock_guard lock(mutex_);
   return log_;
 }
 
-int RecordingWindow::repaints() const {
+// --- RecordingEpisodeCheckView ---------------------------------------------
+
+void RecordingEpisodeCheckView::SetCurrentShow(const std::string& name) {
   std::lock_guard lock(mutex_);
-  return repaints_;
+  currentShow_ = name;
+  log_.push_back("show " + name);
+}
+
+void RecordingEpisodeCheckView::SetCounter(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  counter_ = text;
+  log_.push_back("counter " + text);
+}
+
+std::string RecordingEpisodeCheckView::CurrentShow() const {
+  std::lock_guard lock(mutex_);
+  return currentShow_;
+}
+
+std::string RecordingEpisodeCheckView::Counter() const {
+  std::lock_guard lock(mutex_);
+  return counter_;
+}
+
+std::vector<std::string> RecordingEpisodeCheckView::log() const {
+  std::lock_guard lock(mutex_);
+  return log_;
 }
 
 // --- FakeMessageBoxes ----------------------------------------------------

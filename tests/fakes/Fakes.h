@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "i18n/ProfileFile.h"
+#include "site/EpisodeCheckView.h"
 #include "site/PageFetcher.h"
 #include "support/Clock.h"
 #include "support/MessageBoxes.h"
 #include "support/ProgramFolder.h"
-#include "support/WindowControls.h"
+#include "support/ShowListView.h"
 
 namespace epiloom::testing {
 
@@ -79,42 +80,67 @@ class FakeClock : public Clock {
   std::vector<int> sleeps_;
 };
 
-// Records every control write; answers list queries from its own list.
-class RecordingWindow : public WindowControls {
+// The elements of the main window that the recording view tells apart.
+enum class Element { StatusLine, Spinner, UpdateProgress, SettingsButton, DownloadButton, BlacklistLabel, AboutLine };
+
+// Records every write to the main window; answers the show count from its
+// own list.
+class RecordingShowListView : public ShowListView {
  public:
   struct ListItem {
     std::string text;
-    std::intptr_t data = 0;
+    bool favorite = false;
   };
 
-  void SetText(int controlId, const std::string& text) override;
-  void Show(int controlId, bool visible) override;
-  void Enable(int controlId, bool enabled) override;
-  void SetProgressRange(int controlId, int maximum, int step) override;
-  int ListCount(int controlId) override;
-  int ListAppend(int controlId, const std::string& text) override;
-  void ListSetItemData(int controlId, int index, std::intptr_t data) override;
-  void Repaint(int controlId) override;
+  void SetStatusText(const std::string& text) override;
+  void ShowSpinner(bool visible) override;
+  void ShowUpdateProgress(int maximum, int step) override;
+  void HideUpdateProgress() override;
+  int ListedShowCount() override;
+  void AppendShow(const std::string& name, bool favorite) override;
+  void SetSettingsButtonText(const std::string& text) override;
+  void SetDownloadButtonText(const std::string& text) override;
+  void EnableEpisodeButtons(bool enabled) override;
+  void SetBlacklistLabelText(const std::string& text) override;
+  void EnableBlacklistLabel(bool enabled) override;
+  void SetAboutLineText(const std::string& text) override;
 
   // Inspection. Texts hold the last value set; `log` every call in order.
-  std::string Text(int controlId) const;
-  bool HasText(int controlId) const;
-  int TextWrites(int controlId) const;
-  bool Visible(int controlId) const;  // false when never shown
-  bool Enabled(int controlId) const;  // true when never changed
-  std::vector<ListItem> Items(int controlId) const;
+  std::string Text(Element element) const;
+  bool HasText(Element element) const;
+  int TextWrites(Element element) const;
+  bool Visible(Element element) const;  // false when never shown
+  bool Enabled(Element element) const;  // true when never changed
+  std::vector<ListItem> Items() const;
   std::vector<std::string> log() const;
-  int repaints() const;
+
+ private:
+  void Record(Element element, const std::string& text, const std::string& logLine);
+
+  mutable std::mutex mutex_;
+  std::map<Element, std::string> texts_;
+  std::map<Element, int> textWrites_;
+  std::map<Element, bool> visible_;
+  std::map<Element, bool> enabled_;
+  std::vector<ListItem> items_;
+  std::vector<std::string> log_;
+};
+
+// Records what the episode check writes on its dialog.
+class RecordingEpisodeCheckView : public EpisodeCheckView {
+ public:
+  void SetCurrentShow(const std::string& name) override;
+  void SetCounter(const std::string& text) override;
+
+  std::string CurrentShow() const;
+  std::string Counter() const;
+  std::vector<std::string> log() const;
 
  private:
   mutable std::mutex mutex_;
-  std::map<int, std::string> texts_;
-  std::map<int, int> textWrites_;
-  std::map<int, bool> visible_;
-  std::map<int, bool> enabled_;
-  std::map<int, std::vector<ListItem>> lists_;
+  std::string currentShow_;
+  std::string counter_;
   std::vector<std::string> log_;
-  int repaints_ = 0;
 };
 
 class FakeMessageBoxes : public MessageBoxes {

@@ -23,16 +23,23 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-class CountingWindow : public WindowControls {
+class CountingWindow : public ShowListView {
  public:
-  void SetText(int, const std::string&) override {}
-  void Show(int, bool) override {}
-  void Enable(int, bool) override {}
-  void SetProgressRange(int, int, int) override {}
-  int ListCount(int) override { return items; }
-  int ListAppend(int, const std::string&) override { return items++; }
-  void ListSetItemData(int, int index, std::intptr_t) override { Check(index >= 0 && index < items); }
-  void Repaint(int) override {}
+  void SetStatusText(const std::string&) override {}
+  void ShowSpinner(bool) override {}
+  void ShowUpdateProgress(int, int) override {}
+  void HideUpdateProgress() override {}
+  int ListedShowCount() override { return items; }
+  void AppendShow(const std::string& name, bool) override {
+    Check(name.size() <= kNameWidth);
+    ++items;
+  }
+  void SetSettingsButtonText(const std::string&) override {}
+  void SetDownloadButtonText(const std::string&) override {}
+  void EnableEpisodeButtons(bool) override {}
+  void SetBlacklistLabelText(const std::string&) override {}
+  void EnableBlacklistLabel(bool) override {}
+  void SetAboutLineText(const std::string&) override {}
   int items = 0;
 };
 

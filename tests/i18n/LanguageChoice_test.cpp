@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MainWindowIds.h"
 #include "fakes/Fakes.h"
 
 namespace epiloom {
@@ -10,7 +9,6 @@ namespace {
 
 using testing::FakeProfileFile;
 using testing::FakeProgramFolder;
-using testing::RecordingWindow;
 
 TEST(LanguageChoice, ChoiceFileValues) {
   struct Case {
@@ -61,50 +59,6 @@ TEST(LanguageChoice, LowerCaseChoiceLoadsTheUpperCaseFile) {
   FakeProfileFile profile(folder);
   EXPECT_EQ(LoadLanguageTexts(profile, folder.Path(), "fr")[TextKey::My], "mes");
   EXPECT_EQ(LoadLanguageTexts(profile, folder.Path(), "D ")[TextKey::My], "my");
-}
-
-struct ApplyCase {
-  const char* name;
-  MainWindowTextState state;
-  std::string status;
-  std::string settings;
-  const char* blacklistLabel;  // nullptr: left unchanged
-};
-
-TEST(ApplyLanguageTexts, ComposesTheMainWindowTexts) {
-  const ApplyCase cases[] = {
-      {"checking version", {0, kCheckingVersion, "", ""},
-       "Checking program version and new translations", "Settings for\nmy TV Shows", nullptr},
-      {"no connection", {0, kNoConnection, "\nA|/a>S01E01L\n", "\nX\n"},
-       "Impossible to connect to Kestrix", "Settings for\nmy TV Shows", nullptr},
-      {"unavailable", {0, kSiteUnavailable, "", ""}, "Kestrix website unavailable or in maintenance",
-       "Settings for\nmy TV Shows", nullptr},
-      {"listed, all watched", {12, kGettingShowList, "\nA|/a>S01E01L\nB|/b>S02E03H\n", "\n"},
-       "12 Kestrix Shows available:", "Settings for\nmy 2 TV Shows", nullptr},
-      {"listed, some new", {3, kGettingShowList, "\nA|/a>S00E00L\nB|/b>S02E03H\nC|/c>S00E00H\n", "\nX\nY\n"},
-       "3 Kestrix Shows available:", "Settings for\nmy 3 TV Shows\n(including 2 new)",
-       "Filtering on: 2 blacklisted TV Shows. Click here to manage"},
-      {"listed, no favourites", {1, kGettingShowList, "\n", ""}, "1 Kestrix Shows available:",
-       "Settings for\nmy TV Shows", nullptr},
-  };
-  for (const ApplyCase& c : cases) {
-    RecordingWindow window;
-    ApplyLanguageTexts(window, LanguageTexts(), c.state);
-    EXPECT_EQ(window.Text(ids::kStatusLine), c.status) << c.name;
-    EXPECT_EQ(window.Text(ids::kSettingsButton), c.settings) << c.name;
-    EXPECT_EQ(window.Text(ids::kDownloadButton), "Download\nnewest\nepisodes !") << c.name;
-    EXPECT_EQ(window.Text(ids::kAboutLine).substr(0, 30), "This software is free of charg") << c.name;
-    EXPECT_EQ(window.HasText(ids::kBlacklistLabel), c.blacklistLabel != nullptr) << c.name;
-    if (c.blacklistLabel != nullptr) {
-      EXPECT_EQ(window.Text(ids::kBlacklistLabel), c.blacklistLabel) << c.name;
-    }
-  }
-}
-
-TEST(ApplyLanguageTexts, UnknownStatusPhaseLeavesTheStatusLine) {
-  RecordingWindow window;
-  ApplyLanguageTexts(window, LanguageTexts(), {0, 7, "", ""});
-  EXPECT_FALSE(window.HasText(ids::kStatusLine));
 }
 
 }  // namespace

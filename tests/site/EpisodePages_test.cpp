@@ -21,7 +21,7 @@ namespace {
 using testing::FakeClock;
 using testing::FakeFetcher;
 using testing::HoldingFetcher;
-using testing::RecordingWindow;
+using testing::RecordingEpisodeCheckView;
 
 constexpr char kSite[] = "http://kestrix.test/";
 constexpr double kNoon = 12 * 3600.0;
@@ -73,7 +73,7 @@ class EpisodeCheck : public ::testing::Test {
   ShowStore store;
   FakeFetcher fetcher;
   FakeClock clock{kNoon};
-  RecordingWindow dialog;
+  RecordingEpisodeCheckView dialog;
   CancelToken cancel = MakeCancelToken();
 
   void SetUp() override { store.lists.favoritesText = "\n"; }
@@ -199,8 +199,8 @@ TEST_F(EpisodeCheck, DialogShowsEachFavouriteAndItsNumber) {
   Serve("Alpha", kOnePage);
 
   EXPECT_EQ(Run(), 3);
-  EXPECT_EQ(dialog.log(), (std::vector<std::string>{"text 1013 Alpha", "text 1014 (1/3)", "text 1013 Gone",
-                                                    "text 1014 (2/3)", "text 1013 Beta", "text 1014 (3/3)"}));
+  EXPECT_EQ(dialog.log(), (std::vector<std::string>{"show Alpha", "counter (1/3)", "show Gone", "counter (2/3)",
+                                                    "show Beta", "counter (3/3)"}));
   // The favourite that is not in the table is skipped: no download, no pause.
   EXPECT_EQ(fetcher.requests(), std::vector<std::string>{UrlOf("Alpha")});
   EXPECT_EQ(clock.sleeps(), std::vector<int>{10});

@@ -8,7 +8,6 @@
 #include <random>
 #include <thread>
 
-#include "app/MainWindowIds.h"
 #include "fakes/Fakes.h"
 #include "site/ShowListPageReference.h"
 #include "store/ShowTable.h"
@@ -21,7 +20,8 @@ using testing::FakeClock;
 using testing::FakeFetcher;
 using testing::HoldingFetcher;
 using testing::FakeProgramFolder;
-using testing::RecordingWindow;
+using testing::Element;
+using testing::RecordingShowListView;
 
 struct ByLabel {
   template <typename Case>
@@ -159,7 +159,7 @@ constexpr char kShowListUrl[] = "http://kestrix.test/showlist/";
 // replaced by variants that do more.
 class ShowListRun {
  public:
-  ShowListRun(FakeProgramFolder& programFolder, RecordingWindow& mainWindow, PageFetcher& pageFetcher)
+  ShowListRun(FakeProgramFolder& programFolder, RecordingShowListView& mainWindow, PageFetcher& pageFetcher)
       : folder(programFolder), window(mainWindow), fetcher(pageFetcher) {}
 
   int Run() {
@@ -169,17 +169,17 @@ class ShowListRun {
 
   std::vector<std::string> ListTexts() const {
     std::vector<std::string> result;
-    for (const auto& item : window.Items(ids::kShowList)) result.push_back(item.text);
+    for (const auto& item : window.Items()) result.push_back(item.text);
     return result;
   }
-  std::vector<std::intptr_t> ListData() const {
-    std::vector<std::intptr_t> result;
-    for (const auto& item : window.Items(ids::kShowList)) result.push_back(item.data);
+  std::vector<bool> ListTicks() const {
+    std::vector<bool> result;
+    for (const auto& item : window.Items()) result.push_back(item.favorite);
     return result;
   }
 
   FakeProgramFolder& folder;
-  RecordingWindow& window;
+  RecordingShowListView& window;
   PageFetcher& fetcher;
   ShowStore store;
   FakeClock clock{50000.3};
@@ -193,7 +193,7 @@ class ReadShowListTest : public ::testing::Test {
   void Serve(const std::string& page) { fetcher.Serve(kShowListUrl, page); }
 
   FakeProgramFolder folder;
-  RecordingWindow window;
+  RecordingShowListView window;
   FakeFetcher fetcher;
   ShowListRun run{folder, window, fetcher};
 };
@@ -205,8 +205,8 @@ TEST_F(ReadShowListTest, FailedDownloadPausesAndReturnsMinusOne) {
   EXPECT_EQ(fetcher.requests(), std::vector<std::string>{kShowListUrl});
   EXPECT_EQ(run.clock.sleeps(), std::vector<int>{2000});
   EXPECT_EQ(run.statusPhase.load(), 1);
-  EXPECT_EQ(run.window.log(), (std::vector<std::string>{"text 1004 Getting the list of TV Shows from Kestrix",
-                                                         "show 1010"}));
+  EXPECT_EQ(run.window.log(), (std::vector<std::string>{"status Getting the list of TV Shows from Kestrix",
+                                                         "spinner shown"}));
   EXPECT_TRUE(run.store.showTable.empty());
   EXPECT_EQ(run.store.lists.favoritesText, "\nA|/a>S01E01H\n");  // loaded all the same
   EXPECT_EQ(run.store.lists.missingFavorites, "\nA\n");
@@ -216,7 +216,7 @@ TEST_F(ReadShowListTest, PageWithoutShowsPausesAndReturnsMinusTwo) {
   for (const std::string& page : {std::string("<html>maintenance</html>"), Page(RawEntry("  ") + RawEntry(""))}) {
     SCOPED_TRACE(page);
     FakeProgramFolder emptyFolder;
-    RecordingWindow freshWindow;
+    RecordingShowListView freshWindow;
     FakeFetcher site;
     site.Serve(kShowListUrl, page);
     ShowListRun again(emptyFolder, freshWindow, site);
@@ -224,7 +224,7 @@ TEST_F(ReadShowListTest, PageWithoutShowsPausesAndReturnsMinusTwo) {
     EXPECT_EQ(again.clock.sleeps(), std::vector<int>{2000});
     EXPECT_TRUE(again.store.showTable.empty());
     EXPECT_EQ(FindShow(again.store.showTable, ""), again.store.showTable.size());
-    EXPECT_TRUE(again.window.Items(ids::kShowList).empty());
+    EXPECT_TRUE(again.window.Items().empty());
   }
 }
 
@@ -263,19 +263,15 @@ TEST_F(ReadShowListTest, FillsTableAndListMarkingFavorites) {
   }
 
   EXPECT_EQ(run.ListTexts(), (std::vector<std::string>{"First", "Some Show"}));
-  EXPECT_EQ(run.ListData(), (std::vector<std::intptr_t>{0, -1}));
-  EXPECT_EQ(run.window.repaints(), 1);
+  EXPECT_EQ(run.ListTicks(), (std::vector<bool>{false, true}));
   const auto log = run.window.log();
-  const auto marked = std::find(log.begin(), log.end(), "data 1003 1 -1");
-  ASSERT_NE(marked, log.end());
-  EXPECT_EQ(*(marked - 1), "append 1003 Some Show");  // marked as soon as it is appended
-  EXPECT_EQ(*(marked + 1), "repaint 1003");
+  EXPECT_NE(std::find(log.begin(), log.end(), "favourite Some Show"), log.end());  // ticked as it is appended
 
   // The blacklisted favourite stays missing, so the window will prune it.
   EXPECT_EQ(run.store.lists.missingFavorites, "\nGone\nBlocked Fav\n");
   EXPECT_EQ(run.store.lists.blacklistText, "\nBlocked\nBlocked Fav\n");
-  EXPECT_EQ(run.window.Text(ids::kStatusLine), "2 Kestrix Shows available:");
-  EXPECT_EQ(run.window.Text(ids::kSettingsButton), "Settings for\nmy 3 TV Shows");
+  EXPECT_EQ(run.window.Text(Element::StatusLine), "2 Kestrix Shows available:");
+  EXPECT_EQ(run.window.Text(Element::SettingsButton), "Settings for\nmy 3 TV Shows");
   EXPECT_EQ(run.store.shownCounts.listedShows, 2);
   EXPECT_TRUE(run.clock.sleeps().empty());
   EXPECT_EQ(run.statusPhase.load(), 1);
@@ -298,10 +294,10 @@ TEST_F(ReadShowListTest, CutTitleFavoriteMatchesOnTheNextRun) {
   AddFavorite(run.store.lists, favorite);
   ASSERT_TRUE(SaveUserLists(run.store, run.folder));
 
-  RecordingWindow nextWindow;
+  RecordingShowListView nextWindow;
   ShowListRun next(folder, nextWindow, fetcher);
   ASSERT_EQ(next.Run(), 2);
-  EXPECT_EQ(next.ListData(), (std::vector<std::intptr_t>{-1, 0}));
+  EXPECT_EQ(next.ListTicks(), (std::vector<bool>{true, false}));
   EXPECT_EQ(next.store.showTable[0].lastWatched, "S04E01");
   EXPECT_EQ(next.store.lists.missingFavorites, "\n");
 }
@@ -315,8 +311,8 @@ TEST_F(ReadShowListTest, ShowsBeyondTheCapacityAreDropped) {
   Serve(Page(entries));
   EXPECT_EQ(run.Run(), static_cast<int>(kShowTableCapacity));
   EXPECT_EQ(run.store.showTable.size(), kShowTableCapacity);
-  EXPECT_EQ(run.window.Items(ids::kShowList).size(), kShowTableCapacity);
-  EXPECT_EQ(run.window.Text(ids::kStatusLine), "10000 Kestrix Shows available:");
+  EXPECT_EQ(run.window.Items().size(), kShowTableCapacity);
+  EXPECT_EQ(run.window.Text(Element::StatusLine), "10000 Kestrix Shows available:");
 }
 
 // --- Abandoned runs --------------------------------------------------------
@@ -354,16 +350,15 @@ class HookedFolder : public FakeProgramFolder {
   std::function<void()> hook;
 };
 
-class HookedWindow : public RecordingWindow {
+class HookedWindow : public RecordingShowListView {
  public:
-  int ListAppend(int controlId, const std::string& text) override {
-    const int index = RecordingWindow::ListAppend(controlId, text);
-    if (index == 1 && onSecondAppend) onSecondAppend();
-    return index;
+  void AppendShow(const std::string& name, bool favorite) override {
+    RecordingShowListView::AppendShow(name, favorite);
+    if (Items().size() == 2 && onSecondAppend) onSecondAppend();
   }
-  int ListCount(int controlId) override {
+  int ListedShowCount() override {
     if (onCount) onCount();
-    return RecordingWindow::ListCount(controlId);
+    return RecordingShowListView::ListedShowCount();
   }
   std::function<void()> onSecondAppend;
   std::function<void()> onCount;
@@ -440,7 +435,7 @@ TEST(ReadShowListThread, AbandonedDuringTheDownloadWritesNothingMore) {
   for (const bool abandon : {false, true}) {
     SCOPED_TRACE(abandon ? "abandoned" : "left to finish");
     FakeProgramFolder folder;
-    RecordingWindow window;
+    RecordingShowListView window;
     HoldingFetcher fetcher(Page(Entry("/a", "A") + Entry("/b", "B") + Entry("/c", "C")), 1);
     ShowListRun run(folder, window, fetcher);
     folder.Put("Epiloom.favorite", "B|/b>S02E02H\r\nGone|/g>S00E00L\r\n");
@@ -463,7 +458,7 @@ TEST(ReadShowListThread, AbandonedDuringTheDownloadWritesNothingMore) {
       EXPECT_EQ(result, 3);
       EXPECT_EQ(run.store.showTable.size(), 3u);
       EXPECT_EQ(run.store.lists.missingFavorites, "\nGone\n");
-      EXPECT_EQ(run.ListData(), (std::vector<std::intptr_t>{0, -1, 0}));
+      EXPECT_EQ(run.ListTicks(), (std::vector<bool>{false, true, false}));
     }
   }
 }

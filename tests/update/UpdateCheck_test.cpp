@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MainWindowIds.h"
 #include "fakes/Fakes.h"
 #include "support/Md5.h"
-#include "support/WorkerWindow.h"
+#include "support/ShowListView.h"
 
 namespace epiloom {
 namespace {
@@ -13,7 +12,8 @@ namespace {
 using testing::FakeFetcher;
 using testing::FakeMessageBoxes;
 using testing::FakeProgramFolder;
-using testing::RecordingWindow;
+using testing::Element;
+using testing::RecordingShowListView;
 
 TEST(Md5Hex, KnownDigests) {
   EXPECT_EQ(Md5Hex(""), "D41D8CD98F00B204E9800998ECF8427E");
@@ -76,8 +76,8 @@ class CheckForUpdatesTest : public ::testing::Test {
 
   FakeFetcher fetcher;
   FakeProgramFolder folder;
-  RecordingWindow recorder;
-  WorkerWindow window{recorder, MakeCancelToken()};
+  RecordingShowListView recorder;
+  WorkerShowListView window{recorder, MakeCancelToken()};
   FakeMessageBoxes boxes;
   std::atomic<int> statusPhase{3};
   std::string updater = std::string("MZ\0updater", 10);
@@ -90,8 +90,8 @@ TEST_F(CheckForUpdatesTest, ServerDownReportsNothingAndDeletesLeftoverUpdater) {
   EXPECT_EQ(Run(), kNothingToReport);
   EXPECT_FALSE(folder.Exists(kUpdaterFile));
   EXPECT_EQ(statusPhase, 0);
-  EXPECT_EQ(recorder.Text(ids::kStatusLine), "Checking program version and new translations");
-  EXPECT_TRUE(recorder.Visible(ids::kSpinner));
+  EXPECT_EQ(recorder.Text(Element::StatusLine), "Checking program version and new translations");
+  EXPECT_TRUE(recorder.Visible(Element::Spinner));
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(fetcher.requests(), (std::vector<std::string>{Url("lastversion.dat"), Url("languages.dat")}));
 }
@@ -107,7 +107,7 @@ TEST_F(CheckForUpdatesTest, AcceptedUpdaterWithRightDigestIsStoredAndOpened) {
   EXPECT_EQ(boxes.shown()[0].text, "There is a new version of the program available\nDownload it now ?");
   EXPECT_EQ(folder.ReadFile(kUpdaterFile), updater);
   EXPECT_EQ(opened, (std::vector<std::string>{folder.Path() + kUpdaterFile}));
-  EXPECT_FALSE(recorder.Visible(ids::kUpdateProgressBar));
+  EXPECT_FALSE(recorder.Visible(Element::UpdateProgress));
   // No translations are looked for in a run that hands over.
   EXPECT_EQ(fetcher.requests().size(), 2u);
 }
@@ -153,7 +153,7 @@ TEST_F(CheckForUpdatesTest, HostileLanguageListWritesNothing) {
 TEST_F(CheckForUpdatesTest, AbandonedCheckWritesNothing) {
   fetcher.Serve(Url("languages.dat"), "FR");
   fetcher.Serve(Url("Epiloom.lang.FR"), "x");
-  WorkerWindow abandoned(recorder, MakeCancelToken());
+  WorkerShowListView abandoned(recorder, MakeCancelToken());
   abandoned.cancel()->Raise();
   UpdateCheckJob job{fetcher, folder, abandoned, boxes, LanguageTexts(), statusPhase, kHost, "V1.6", "",
                      [this](const std::string& code) { added.push_back(code); },
