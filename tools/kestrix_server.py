@@ -19,6 +19,14 @@ A route may also carry "body_hex", "file" (a file under DIR), "content_type",
 "length" (the Content-Length a stalled answer announces) and "hold_s" (how
 long a silent or stalled connection is held, at most 20 s).
 
+   "/shows/7/x/": {"hold": true, "hold_s": 5}              answers late, but keeps the client reading
+
+A held answer sends its status line and headers at once (no Content-Length,
+the connection closes after the body), then a line feed every 0.25 s, so a
+client with a receive time-out keeps waiting; then the body (status as
+usual). It ends after "hold_s" seconds (at most 120), or, when the server
+runs in-process, when the test releases it (FixtureSite.hold / release).
+
 Tests may run the server inside their own process: see KestrixServer.
 """
 
@@ -29,9 +37,12 @@ import os
 import signal
 import sys
 import threading
+import time
 import urllib.parse
 
 MAX_HOLD_S = 20.0
+MAX_HELD_ANSWER_S = 120.0
+HELD_ANSWER_TICK_S = 0.25
 
 
 class FixtureSite:
@@ -41,6 +52,24 @@ class FixtureSite:
     def __init__(self, root, routes=None):
         self.root = os.path.realpath(root)
         self.routes = dict(routes or {})
+        self.releases = {}  # path of a held route -> the event that lets its answers go
+
+    def hold(self, path, seconds=None):
+        """Holds the answers to `path` (held answer, see the module's notes)
+        until release(path), or for `seconds`."""
+        self.releases[path] = threading.Event()
+        route = {"hold": True, "hold_s": MAX_HELD_ANSWER_S if seconds is None else seconds}
+        self.routes[path] = {**self.routes.get(path, {}), **route}
+
+    def release(self, path=None):
+        """Lets the held answers to `path` (every path when None) go, now and
+        from now on."""
+        for held, event in self.releases.items():
+            if path is None or held == path:
+                event.set()
+
+    def release_event(self, path):
+        return self.releases.get(path, self.releases.get(path.split("?", 1)[0]))
 
     def route(self, path):
         routes = {}
@@ -113,6 +142,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             server.stopping.wait(hold)
             self.close_connection = True
             return
+        if route.get("hold"):
+            self.answer_held(route, site, head)
+            return
         body = self.body(route, site)
         status = int(route.get("status", 200 if body is not None else 404))
         if body is None:
@@ -139,6 +171,37 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if route.get("stall"):
             server.stopping.wait(hold)
             self.close_connection = True
+
+    def answer_held(self, route, site, head):
+        body = self.body(route, site)
+        status = int(route.get("status", 200 if body is not None else 404))
+        if body is None:
+            body = b"<html><body><h1>404 Not Found</h1></body></html>\n"
+        self.close_connection = True
+        self.send_response(status)
+        self.send_header("Content-Type", route.get("content_type", guess_type(self.path.split("?", 1)[0])))
+        self.send_header("Cache-Control", "no-cache")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        if head:
+            return
+        release = getattr(self.server.site, "release_event", lambda path: None)(self.path)
+        held_s = min(float(route.get("hold_s", MAX_HELD_ANSWER_S)), MAX_HELD_ANSWER_S)
+        until = time.monotonic() + held_s
+        try:
+            self.wfile.flush()
+            while time.monotonic() < until and not self.server.stopping.is_set():
+                if release is not None and release.wait(min(HELD_ANSWER_TICK_S, max(0.0, until - time.monotonic()))):
+                    break
+                if release is None:
+                    self.server.stopping.wait(min(HELD_ANSWER_TICK_S, max(0.0, until - time.monotonic())))
+                self.wfile.write(b"\n")
+                self.wfile.flush()
+            if not self.server.stopping.is_set():
+                self.wfile.write(body)
+                self.wfile.flush()
+        except OSError:
+            pass  # the client gave up
 
     def body(self, route, site):
         if "body" in route:
