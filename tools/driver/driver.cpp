@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -56,7 +57,16 @@ std::string Json(const std::string& bytes) {
 std::string Num(long long value) { return std::to_string(value); }
 std::string Bool(bool value) { return value ? "true" : "false"; }
 std::string RectJson(const RECT& r) {
-  return "[" + Num(r.left) + "," + Num(r.top) + "," + Num(r.right) + "," + Num(r.bottom) + "]";
+  // Appended piece by piece: with `"[" + Num(...)` (a literal before a
+  // temporary string, which libstdc++ inserts at the temporary's front) GCC 12
+  // reports a false -Wrestrict overlap once that is inlined (-O2 and up).
+  std::string out = "[";
+  for (const LONG value : {r.left, r.top, r.right, r.bottom}) {
+    out += Num(value);
+    out += ',';
+  }
+  out.back() = ']';
+  return out;
 }
 
 std::string Decode(const std::string& arg) {
@@ -243,6 +253,11 @@ Result WaitState(const Args& a) {
   return {ok ? kOk : kNotFound, last};
 }
 
+std::string OwnerTitle(HWND hwnd) {
+  HWND owner = GetWindow(hwnd, GW_OWNER);
+  return owner ? TitleOf(owner) : "";
+}
+
 Result Window(const Args& a) {
   if (a.size() < 2) return {kUsage, "usage: window <title>"};
   HWND hwnd = FindTop(Decode(a[1]));
@@ -262,7 +277,7 @@ Result Window(const Args& a) {
                    ",\"rect\":" + RectJson(wr) + ",\"client\":" + RectJson(cr) + ",\"class\":" + Json(ClassOf(hwnd)) +
                    ",\"icon_big\":" + Bool(big) + ",\"icon_small\":" + Bool(small) + ",\"class_icon\":" +
                    Bool(GetClassLongPtrA(hwnd, GCLP_HICON)) + ",\"pid\":" + Num(pid) +
-                   ",\"enabled\":" + Bool(IsWindowEnabled(hwnd)) + "}"};
+                   ",\"enabled\":" + Bool(IsWindowEnabled(hwnd)) + ",\"owner\":" + Json(OwnerTitle(hwnd)) + "}"};
 }
 
 // list <title> <id>: a list box's items with their item data.
@@ -348,6 +363,110 @@ Result Close(const Args& a) {
   if (!hwnd) return {kNotFound, "no window"};
   PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
   return {kOk, "ok"};
+}
+
+// real-click <title> <id> <left|double>: the cursor to the control's middle,
+// then button presses through the system's input queue (SendInput), so the
+// click reaches whatever window lies under the cursor, as a user's would.
+Result RealClick(const Args& a) {
+  if (a.size() < 4 || (a[3] != "left" && a[3] != "double"))
+    return {kUsage, "usage: real-click <title> <id> <left|double>"};
+  Target t = Locate(a);
+  if (!t) return t.error;
+  if (!IsWindowVisible(t.ctrl)) return {kNotClickable, "hidden"};
+  RECT r{};
+  GetWindowRect(t.ctrl, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Sleep(50);  // the move is seen before the press
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (int n = a[3] == "double" ? 2 : 1; n > 0; --n) {
+    if (SendInput(2, press, sizeof(INPUT)) != 2) return {kNotFound, "input refused"};
+    if (n > 1) Sleep(30);  // well inside the double-click time
+  }
+  return {kOk, "ok"};
+}
+
+// query-end-session <title> <ms>: what the system sends first when the user
+// logs off or shuts down; answers the window's reply (non-zero: may end).
+// end-session <title> <0|1> <ms>: the second message, wParam TRUE when the
+// session really ends. Sent, so the answer comes once the window handled it.
+Result EndSession(const Args& a) {
+  const bool query = a[0] == "query-end-session";
+  long ending = 0;
+  if (a.size() < (query ? 2u : 3u) || (!query && !ParseInt(a[2], &ending)))
+    return {kUsage, "usage: query-end-session <title> <ms> | end-session <title> <0|1> <ms>"};
+  HWND hwnd = FindTop(Decode(a[1]));
+  if (!hwnd) return {kNotFound, "no window"};
+  DWORD ms = MsArg(a, query ? 2 : 3);
+  DWORD_PTR answer = 0;
+  UINT message = query ? WM_QUERYENDSESSION : WM_ENDSESSION;
+  WPARAM wParam = query ? 0 : static_cast<WPARAM>(ending != 0);
+  if (!SendMessageTimeoutA(hwnd, message, wParam, 0, SMTO_NORMAL, ms ? ms : kSendTimeoutMs, &answer))
+    return {kNotFound, "no answer in time"};
+  return {kOk, "{\"answer\":" + Num(static_cast<LONG_PTR>(answer)) + "}"};
+}
+
+// watch: from now on, a thread looks at the top-level windows every few
+// milliseconds and notes each one that becomes visible, so that windows too
+// short-lived for a poll from the test (a dialog that closes at once) are
+// seen. seen: the windows noted since the last watch, in order, with the
+// milliseconds since then: [{"title","class","pid","at"},...].
+struct Watch {
+  CRITICAL_SECTION lock;
+  std::vector<std::string> seen;
+  std::vector<HWND> visible;
+  DWORD start = 0;
+  HANDLE thread = nullptr;
+} g_watch;
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param) {
+  if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+DWORD WINAPI WatchWindows(void*) {
+  for (;; Sleep(3)) {
+    std::vector<HWND> now;
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&now));
+    EnterCriticalSection(&g_watch.lock);
+    for (HWND hwnd : now) {
+      bool known = false;
+      for (HWND before : g_watch.visible) known = known || before == hwnd;
+      if (known) continue;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      g_watch.seen.push_back("{\"title\":" + Json(TitleOf(hwnd)) + ",\"class\":" + Json(ClassOf(hwnd)) +
+                             ",\"pid\":" + Num(pid) + ",\"at\":" + Num(GetTickCount() - g_watch.start) + "}");
+    }
+    g_watch.visible = now;
+    LeaveCriticalSection(&g_watch.lock);
+  }
+}
+
+Result WatchStart(const Args&) {
+  if (!g_watch.thread) InitializeCriticalSection(&g_watch.lock);
+  EnterCriticalSection(&g_watch.lock);
+  g_watch.seen.clear();
+  g_watch.start = GetTickCount();
+  if (!g_watch.thread) {
+    // Windows already on screen are not news.
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&g_watch.visible));
+    g_watch.thread = CreateThread(nullptr, 0, WatchWindows, nullptr, 0, nullptr);
+  }
+  LeaveCriticalSection(&g_watch.lock);
+  return g_watch.thread ? Result{kOk, "watching"} : Result{kNotFound, "cannot start the watch"};
+}
+
+Result Seen(const Args&) {
+  if (!g_watch.thread) return {kNotFound, "not watching"};
+  EnterCriticalSection(&g_watch.lock);
+  std::string out = "[";
+  for (const std::string& item : g_watch.seen) out += (out.size() > 1 ? "," : "") + item;
+  LeaveCriticalSection(&g_watch.lock);
+  return {kOk, out + "]"};
 }
 
 // ---- message boxes ---------------------------------------------------------------
@@ -612,6 +731,11 @@ const struct {
               {"click", Click},
               {"dblclick", Click},
               {"mouse", Mouse},
+              {"real-click", RealClick},
+              {"query-end-session", EndSession},
+              {"end-session", EndSession},
+              {"watch", WatchStart},
+              {"seen", Seen},
               {"close", Close},
               {"msgbox", MsgBox},
               {"answer", Answer},
