@@ -4,15 +4,22 @@ One `WineSession` per test run: an Xvfb display and a template Wine prefix,
 booted once, with the registry settings the scenarios rely on. One `Scenario`
 per test: a copy of that prefix (made, and its Wine session started, while the
 previous scenario ran), the program folder C:\\Epiloom holding a copy of the
-exe, the fixture site on 127.0.0.1:18470, a driver that reads and works the
-program's windows, and a teardown that always ends everything it started.
+exe, the fixture site on the loopback port of the build's site address, a
+driver that reads and works the program's windows, and a teardown that always
+ends everything it started.
+
+The build passes its addresses (EPILOOM_E2E_SITE_URL, EPILOOM_E2E_UPDATE_HOST,
+EPILOOM_E2E_HOME_URL): a build for another port runs its scenarios beside
+this one's without sharing the fixture site.
 """
 
+import hashlib
 import json
 import os
 import re
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -21,8 +28,29 @@ import time
 from pathlib import Path
 
 TITLE = " Epiloom [by ardmoor] V1.6"
-SITE_PORT = 18470
 WINDOWS_FOLDER = "C:\\Epiloom\\"
+
+# The build's settings (win64-e2e preset by default).
+SITE_URL = os.environ.get("EPILOOM_E2E_SITE_URL", "http://127.0.0.1:18470/")
+UPDATE_HOST = os.environ.get("EPILOOM_E2E_UPDATE_HOST", "127.0.0.1:18470")
+HOME_URL = os.environ.get("EPILOOM_E2E_HOME_URL", "http://127.0.0.1:18470/epiloom/")
+
+
+def loopback_port(address):
+    match = re.fullmatch(r"(?:http://)?127\.0\.0\.1:(\d+)(?:/.*)?", address)
+    return int(match.group(1)) if match else None
+
+
+SITE_PORT = loopback_port(SITE_URL)
+
+# Titles of the program's other windows (English texts).
+EPISODE_CHECK_TITLE = "Updating TV Shows properties"
+
+# Control IDs of the episode-check dialog.
+LOAD_BAR = 1012
+CURRENT_SHOW_LABEL = 1013
+CHECK_COUNTER_LABEL = 1014
+CANCEL_CHECK_BUTTON = 1015
 
 # Control IDs of the main window.
 SHOW_LIST = 1003
@@ -92,6 +120,38 @@ def show_list_page(shows):
             "<table class=\"forum_header_border\">\r\n" + rows + "</table>\r\n</body></html>\r\n")
 
 
+def episode_page(title, episodes):
+    """A show's page on the site, as the site writes it: one block per
+    (code as the link spells it, size text) pair, e.g. ("s01e02", "350.5 MB"),
+    in the order given, each with its episode link, the title ending in the
+    size, and a magnet link named after the release."""
+    slug = re.sub(r"[^a-z0-9]+", "-", title.lower()).strip("-")
+    rows = []
+    for n, (code, size) in enumerate(episodes):
+        quality = "720p-hdtv-x264" if "GB" in size else "hdtv-x264"
+        release = "%s.%s.%s-KXT" % (slug.replace("-", ".").title(), code.upper(), quality.replace("-", "."))
+        rows.append(
+            '<tr class="forum_header_border" name="hover">\r\n'
+            '<td class="forum_thread_post"><a href="/ep/%d/%s-%s-%s-kxt/" title="%s %s (%s)" class="epinfo">%s</a>'
+            '</td>\r\n<td class="forum_thread_post"><a href="%s" class="magnet" title="%s Magnet Link"></a></td>\r\n'
+            '<td class="forum_thread_post">%s</td>\r\n</tr>\r\n'
+            % (50000 + n, slug, code, quality, title, code.upper(), size, release, magnet_link(release), title, size))
+    return ("<html><head><title>%s | Kestrix</title></head><body>\r\n<h1>%s</h1>\r\n"
+            '<table class="forum_header_noborder">\r\n%s</table>\r\n</body></html>\r\n' % (title, title, "".join(rows)))
+
+
+def magnet_link(release):
+    return "magnet:?xt=urn:btih:%s&dn=%s&tr=udp%%3A%%2F%%2Ftracker.kestrix.example%%3A1337" % (
+        hashlib.sha1(release.encode("ascii")).hexdigest(), release)
+
+
+def episode_page_path(show_path):
+    """The URL path the program reads a show's episode page from, for the
+    path its show list entry links to: the path without its leading and
+    trailing "/", between a "/" and a "/"."""
+    return "/" + show_path.strip().strip("/") + "/"
+
+
 def find_free_display(first=97, last=150):
     for n in range(first, last):
         if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n):
@@ -126,6 +186,9 @@ class WineSession:
         return env
 
     def start(self):
+        if SITE_PORT is None or loopback_port(UPDATE_HOST) != SITE_PORT:
+            raise HarnessError("the build's site address %s and update host %s must name one port on 127.0.0.1"
+                               % (SITE_URL, UPDATE_HOST))
         for binary in ("wine", "wineserver", "Xvfb", "import"):
             if not shutil.which(binary):
                 raise HarnessError("%s is not installed (run tools/setup.sh)" % binary)
@@ -163,11 +226,13 @@ class WineSession:
         for font in Path("/usr/share/wine/fonts").glob("*.ttf"):
             shutil.copy2(font, fonts / font.name)
         tools = self.template / "drive_c" / "e2e"
-        tools.mkdir(parents=True, exist_ok=True)
+        (tools / "http").mkdir(parents=True, exist_ok=True)
         shutil.copy2(self.recorder, tools / "recorder.exe")
+        shutil.copy2(self.recorder, tools / "http" / "recorder.exe")
         # Managed=N: without a window manager every hide would stall ~2 s.
         # No crash dialog: a crash ends the process with an error code.
-        # A "magnet:" handler that records what it is given.
+        # A "magnet:" handler that records what it is given, and one for
+        # "http:" (the browser), in its own folder so it writes its own file.
         reg = "\r\n".join([
             "REGEDIT4",
             "",
@@ -184,12 +249,22 @@ class WineSession:
             "[HKEY_CLASSES_ROOT\\magnet\\shell\\open\\command]",
             "@=\"\\\"C:\\\\e2e\\\\recorder.exe\\\" \\\"%1\\\"\"",
             "",
+            "[-HKEY_CLASSES_ROOT\\http\\shell\\open\\ddeexec]",
+            "",
+            "[HKEY_CLASSES_ROOT\\http]",
+            "@=\"URL:HyperText Transfer Protocol\"",
+            "\"URL Protocol\"=\"\"",
+            "",
+            "[HKEY_CLASSES_ROOT\\http\\shell\\open\\command]",
+            "@=\"\\\"C:\\\\e2e\\\\http\\\\recorder.exe\\\" \\\"%1\\\"\"",
+            "",
         ])
         (tools / "settings.reg").write_bytes(reg.encode("ascii"))
         run(["wine", "regedit", "/S", "C:\\e2e\\settings.reg"], 60)
         run(["wineserver", "-w"], 60)
-        if "recorder.exe" not in (self.template / "system.reg").read_text(errors="replace"):
-            raise HarnessError("the magnet handler did not reach the template prefix's registry")
+        registry = (self.template / "system.reg").read_text(errors="replace")
+        if "e2e\\\\recorder.exe" not in registry or "e2e\\\\http\\\\recorder.exe" not in registry:
+            raise HarnessError("the magnet and http handlers did not reach the template prefix's registry")
 
     def copy_prefix(self, dest):
         """A working copy of the template. The large DLL folders are hard links:
@@ -321,6 +396,7 @@ class Scenario:
         self.processes = []
         self.locked = []
         self._driver = None
+        self.watching = False
         self.site = None
         self.shots = 0
         self.prefix = session.new_prefix()
@@ -352,6 +428,16 @@ class Scenario:
     def route(self, path, **behaviour):
         """A special answer for `path`: status=, body=, silent=True, stall=True, delay_ms=."""
         self.fixture_site.routes[path] = behaviour
+
+    def hold(self, path, seconds=None):
+        """The site answers `path` only when release(path) is called (or after
+        `seconds`): until then it keeps the connection busy with blank lines,
+        so the program's download neither ends nor times out."""
+        self.fixture_site.hold(path, seconds)
+
+    def release(self, path=None):
+        """Lets held answers go: those to `path`, or all."""
+        self.fixture_site.release(path)
 
     def stop_site(self):
         """Takes the site off the network: connections to its port are refused
@@ -408,6 +494,8 @@ class Scenario:
                 proc.wait(timeout=30)
                 self.processes.clear()
                 proc = self.launch()
+                if self.watching:
+                    self.watch_windows()  # a new driver: the stalled start's windows are no news
         return proc
 
     def launch(self):
@@ -430,6 +518,15 @@ class Scenario:
         except subprocess.TimeoutExpired:
             raise HarnessError("%s did not end within %d s" % (Path(exe).name, timeout_s))
         return done.returncode, done.stdout.decode("cp1252", errors="replace")
+
+    def kill(self, proc):
+        """Ends the program's process at once (SIGKILL), as a shutdown or a
+        crash would: nothing it has not written by now reaches the disk.
+        `wine Epiloom.exe` execs the Wine loader, so the process started is
+        the program's own."""
+        if proc.poll() is None:
+            os.kill(proc.pid, signal.SIGKILL)
+        return proc.wait(timeout=15)
 
     def wait_exit(self, proc, timeout_s=15):
         try:
@@ -488,7 +585,37 @@ class Scenario:
         return code == 0, json.loads(text) if text.startswith("{") else text
 
     def window(self, title=TITLE):
-        return json.loads(self.ask("window", title))
+        """Style, rects, class, pid, enabled, owner (title) of a top-level window."""
+        result = json.loads(self.ask("window", title))
+        result["owner"] = result["owner"].encode("latin-1").decode("cp1252", errors="surrogateescape")
+        return result
+
+    def wait_gone(self, title, timeout_ms=10000):
+        """Waits until no visible top-level window has this title; returns
+        whether none has."""
+        return self.drive("gone", title, timeout_ms)[0] == 0
+
+    def watch_windows(self):
+        """From now on the driver notes every top-level window that becomes
+        visible, also one that is gone again within milliseconds."""
+        self.ask("watch")
+        self.watching = True
+
+    def seen_windows(self):
+        """Windows that became visible since watch_windows():
+        [{"title", "class", "pid", "at" (ms)}], in order."""
+        result = json.loads(self.ask("seen"))
+        for w in result:
+            w["title"] = w["title"].encode("latin-1").decode("cp1252", errors="surrogateescape")
+        return result
+
+    def end_session(self, title=TITLE, timeout_ms=5000):
+        """What the system sends a window when the user logs off: first
+        WM_QUERYENDSESSION, then WM_ENDSESSION with wParam TRUE. Returns the
+        window's answer to the first (non-zero: the session may end)."""
+        answer = json.loads(self.ask("query-end-session", title, timeout_ms))["answer"]
+        self.ask("end-session", title, 1, timeout_ms)
+        return answer
 
     def windows(self):
         """Visible top-level windows of the session: [{"title", "class", "pid"}]."""
@@ -568,6 +695,13 @@ class Scenario:
         """Command lines the magnet handler was started with, oldest first."""
         path = self.prefix / "drive_c" / "e2e" / "recorded.txt"
         return path.read_bytes().decode("cp1252").splitlines() if path.exists() else []
+
+    def opened(self):
+        """Addresses the "http:" handler (the browser) was asked to open,
+        oldest first: the last quoted argument of each command line."""
+        path = self.prefix / "drive_c" / "e2e" / "http" / "recorded.txt"
+        lines = path.read_bytes().decode("cp1252").splitlines() if path.exists() else []
+        return [re.findall(r'"([^"]*)"', line)[-1] if '"' in line else line for line in lines]
 
     def lock_folder(self):
         """Makes the program folder unwritable, also for root (immutable flag).
