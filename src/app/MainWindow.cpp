@@ -12,6 +12,7 @@
 #include "store/Counters.h"
 #include "store/UserLists.h"
 #include "support/ShellOpen_win.h"
+#include "ui/DownloadWindow.h"
 #include "ui/ShowListBox.h"
 #include "update/UpdateCheck.h"
 
@@ -208,8 +209,11 @@ bool MainWindow::CheckEpisodes() {
 }
 
 void MainWindow::OpenNewEpisodeDownloadWindow() {
-  // The new-episode download window (the hand-off of the new episodes to the
-  // torrent client) opens here, owned by this window.
+  DownloadWindow(app_).Run(hwnd_);
+  // The hand-off moved last watched episodes on: the never-watched count
+  // may have changed.
+  MainWindowView view(hwnd_);
+  RefreshCounters(app_->store, view, app_->texts);
 }
 
 void MainWindow::OpenFavoriteSettingsPages() {

@@ -108,6 +108,7 @@ HandOffPlan PlanHandOff(const NewEpisodeChoice& choice, const ShowTable& table, 
     advance.favoriteNumber = show.favoriteNumber;
     advance.showIndex = show.showIndex;
     advance.lastWatched = show.episodes.back().episodeCode;
+    advance.shortcutsEnd = plan.shortcuts.size();
     ShowRecord& fields = advanced.try_emplace(show.showIndex, LineFields(record)).first->second;
     Advance(fields, lists, advance);
     advance.favoriteLine = FavoriteLine(fields);
@@ -120,10 +121,12 @@ HandOffPlan PlanHandOff(const NewEpisodeChoice& choice, const ShowTable& table, 
   return plan;
 }
 
+void ApplyFavoriteAdvance(const FavoriteAdvance& advance, ShowTable& table, UserLists& lists) {
+  if (ShowFound(table, advance.showIndex)) Advance(table[advance.showIndex], lists, advance);
+}
+
 void ApplyHandOff(const HandOffPlan& plan, ShowTable& table, UserLists& lists) {
-  for (const FavoriteAdvance& advance : plan.advances) {
-    if (ShowFound(table, advance.showIndex)) Advance(table[advance.showIndex], lists, advance);
-  }
+  for (const FavoriteAdvance& advance : plan.advances) ApplyFavoriteAdvance(advance, table, lists);
 }
 
 std::string HandOffQuestion(const LanguageTexts& texts, const HandOffPlan& plan, std::string_view folderPath) {

@@ -62,6 +62,9 @@ struct FavoriteAdvance {
   std::size_t showIndex = 0;  // its record in the table
   std::string lastWatched;    // the newest episode code handed over
   std::string favoriteLine;   // FavoriteLine of the record with that code
+  // Its shortcuts are those before this index in the plan's list, after the
+  // previous advance's.
+  std::size_t shortcutsEnd = 0;
 };
 
 struct HandOffPlan {
@@ -89,6 +92,11 @@ struct HandOffPlan {
 // to the newest of them. Nothing is planned when the choice holds no episode.
 HandOffPlan PlanHandOff(const NewEpisodeChoice& choice, const ShowTable& table, std::string_view favoritesText,
                         const LocalDate& today);
+
+// Makes one favourite's advance: lastWatched of its record, and the
+// favourite's current line replaced by the rebuilt one (every occurrence).
+// An advance whose record is not in the table is left out.
+void ApplyFavoriteAdvance(const FavoriteAdvance& advance, ShowTable& table, UserLists& lists);
 
 // Makes the plan's advances in the store's data: lastWatched of each record,
 // and each favourite's current line replaced as in the plan. Applied to the
