@@ -19,12 +19,9 @@ int LfCountMinusOne(std::string_view text) {
   return lfs > 0 ? static_cast<int>(lfs - 1) : 0;
 }
 
-// A never-loaded list becomes an empty one before it is edited, so that the
-// edited text keeps its leading LF.
-std::string& Loaded(std::string& text) {
-  if (text.empty()) text.push_back(kLf);
-  return text;
-}
+// A list that was never loaded (its file could not be read) is not edited:
+// an edit would turn it into a list, and saving that would replace the file.
+bool NeverLoaded(std::string_view text) { return text.empty(); }
 
 void AppendLine(std::string& text, std::string_view line) {
   text.append(line);
@@ -188,24 +185,32 @@ bool SaveUserLists(ShowStore& store, ProgramFolder& folder) {
 
 // --- Editing -------------------------------------------------------------
 
-void AddFavorite(UserLists& lists, const ShowRecord& record) {
-  AppendLine(Loaded(lists.favoritesText), FavoriteLine(record));
+bool AddFavorite(UserLists& lists, const ShowRecord& record) {
+  if (NeverLoaded(lists.favoritesText)) return false;
+  AppendLine(lists.favoritesText, FavoriteLine(record));
+  return true;
 }
 
-void RemoveFavorite(UserLists& lists, const ShowRecord& record) {
+bool RemoveFavorite(UserLists& lists, const ShowRecord& record) {
+  if (NeverLoaded(lists.favoritesText)) return false;
   std::string line = FavoriteLine(record);
   line.push_back(kLf);
-  lists.favoritesText = ReplaceAll(Loaded(lists.favoritesText), line, "");
+  lists.favoritesText = ReplaceAll(lists.favoritesText, line, "");
+  return true;
 }
 
-void ReplaceFavoriteLine(UserLists& lists, int k, const ShowRecord& record) {
+bool ReplaceFavoriteLine(UserLists& lists, int k, const ShowRecord& record) {
+  if (NeverLoaded(lists.favoritesText)) return false;
   const std::string current(FavoriteLineAt(lists.favoritesText, k));
-  if (k < 1 || k > FavoriteCount(lists.favoritesText) || current.empty()) return;
+  if (k < 1 || k > FavoriteCount(lists.favoritesText) || current.empty()) return false;
   lists.favoritesText = ReplaceAll(lists.favoritesText, current, FavoriteLine(record));
+  return true;
 }
 
-void BlacklistShow(UserLists& lists, std::string_view name) {
-  AppendLine(Loaded(lists.blacklistText), TrimBlanks(CutTo(name, kNameWidth)));
+bool BlacklistShow(UserLists& lists, std::string_view name) {
+  if (NeverLoaded(lists.blacklistText)) return false;
+  AppendLine(lists.blacklistText, TrimBlanks(CutTo(name, kNameWidth)));
+  return true;
 }
 
 void RemoveLines(std::string& listText, std::string_view line) {
@@ -217,11 +222,15 @@ void RemoveLines(std::string& listText, std::string_view line) {
   while (listText.find(framed) != std::string::npos) listText = ReplaceAll(listText, framed, "\n");
 }
 
-void PutBackShow(UserLists& lists, std::string_view name) { RemoveLines(Loaded(lists.blacklistText), name); }
+bool PutBackShow(UserLists& lists, std::string_view name) {
+  if (NeverLoaded(lists.blacklistText)) return false;
+  RemoveLines(lists.blacklistText, name);
+  return true;
+}
 
 void RemoveMissingFavorites(UserLists& lists) {
   const std::vector<std::string_view> missingNames = ListEntries(lists.missingFavorites);
-  if (missingNames.empty() || lists.favoritesText.empty()) return;
+  if (missingNames.empty() || NeverLoaded(lists.favoritesText)) return;
   const std::unordered_set<std::string_view> missing(missingNames.begin(), missingNames.end());
   const std::string_view text = lists.favoritesText;
   std::string kept;

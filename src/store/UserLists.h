@@ -94,24 +94,29 @@ bool SaveUserLists(const UserLists& lists, ProgramFolder& folder);
 bool SaveUserLists(ShowStore& store, ProgramFolder& folder);
 
 // --- Editing (each is followed by RefreshCounters) ---------------------------
-// A never-loaded text is taken as an empty list by the edits.
+// An edit refuses a never-loaded list (the empty string, as left when its file
+// exists but could not be read): it returns false and leaves the text as it
+// is, so the list stays never-loaded and SaveUserLists leaves the user's file
+// untouched. True when the edit was made (removing a line that is not there
+// is done as well).
 
 // Appends FavoriteLine + LF.
-void AddFavorite(UserLists& lists, const ShowRecord& record);
+bool AddFavorite(UserLists& lists, const ShowRecord& record);
 // Removes every occurrence of FavoriteLine + LF.
-void RemoveFavorite(UserLists& lists, const ShowRecord& record);
+bool RemoveFavorite(UserLists& lists, const ShowRecord& record);
 // Replaces every occurrence of the k-th favourite line (k from 1) by the
-// record's FavoriteLine. Nothing happens when k is out of range.
-void ReplaceFavoriteLine(UserLists& lists, int k, const ShowRecord& record);
+// record's FavoriteLine. Nothing happens, and the result is false, when k is
+// out of range.
+bool ReplaceFavoriteLine(UserLists& lists, int k, const ShowRecord& record);
 // Removes every line of an LF-framed text that equals `line`: LF + line + LF
 // becomes LF, until none is left (one pass would leave every other one of
 // several equal lines in a row).
 void RemoveLines(std::string& listText, std::string_view line);
 
 // Appends the name + LF to the blacklist.
-void BlacklistShow(UserLists& lists, std::string_view name);
+bool BlacklistShow(UserLists& lists, std::string_view name);
 // Removes every blacklist line equal to the name (RemoveLines).
-void PutBackShow(UserLists& lists, std::string_view name);
+bool PutBackShow(UserLists& lists, std::string_view name);
 // Removes every favourite line whose name part equals one of the names listed
 // in `missingFavorites`, with the LF that ends it. Other lines stay as they are.
 void RemoveMissingFavorites(UserLists& lists);

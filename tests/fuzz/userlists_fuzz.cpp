@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Putting a name back removes every line equal to it and nothing else.
   UserLists putBack = loaded;
-  PutBackShow(putBack, name);
+  Check(PutBackShow(putBack, name));
   Check(putBack.blacklistText.find("\n" + name + "\n") == std::string::npos);
   if (name.find('\n') == std::string::npos) {
     const auto before = ListEntries(loaded.blacklistText);
@@ -89,13 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   record.lastWatched = "S01E02";
   const std::string line = FavoriteLine(record);
   UserLists edited = loaded;
-  AddFavorite(edited, record);
+  Check(AddFavorite(edited, record));
   Check(FavoriteCount(edited.favoritesText) ==
         FavoriteCount(loaded.favoritesText) + 1 + static_cast<int>(std::count(line.begin(), line.end(), '\n')));
   if (line.find('\n') == std::string::npos) {
     Check(FavoriteLineAt(edited.favoritesText, FavoriteCount(edited.favoritesText)) == line);
     if (loaded.favoritesText.find(line + "\n") == std::string::npos) {
-      RemoveFavorite(edited, record);
+      Check(RemoveFavorite(edited, record));
       Check(edited.favoritesText == loaded.favoritesText);
     }
   }

@@ -305,7 +305,8 @@ struct EditCase {
   std::string favoritesText;
   std::string blacklistText;
   std::string missingFavorites;
-  std::function<void(UserLists&)> edit;
+  std::function<bool(UserLists&)> edit;
+  bool done;
   std::string expectedFavorites;
   std::string expectedBlacklist;
 };
@@ -316,7 +317,7 @@ class EditTest : public ::testing::TestWithParam<EditCase> {};
 TEST_P(EditTest, ChangesOnlyWhatItShould) {
   const EditCase& c = GetParam();
   UserLists lists{c.favoritesText, c.blacklistText, c.missingFavorites};
-  c.edit(lists);
+  EXPECT_EQ(c.edit(lists), c.done);
   EXPECT_EQ(lists.favoritesText, c.expectedFavorites);
   EXPECT_EQ(lists.blacklistText, c.expectedBlacklist);
 }
@@ -326,40 +327,109 @@ const ShowRecord kLost = Show("Lost", "/shows/1/lost", "S01E02", 1);
 INSTANTIATE_TEST_SUITE_P(
     Lists, EditTest,
     ::testing::Values(
-        EditCase{"AddFavorite", "\nA|/a>S00E00L\n", "\n", "\n", [](UserLists& l) { AddFavorite(l, kLost); },
-                 "\nA|/a>S00E00L\nLost|/shows/1/lost>S01E02H\n", "\n"},
-        EditCase{"AddFavoriteToNeverLoaded", "", "", "", [](UserLists& l) { AddFavorite(l, kLost); },
-                 "\nLost|/shows/1/lost>S01E02H\n", ""},
-        EditCase{"RemoveFavoriteEveryOccurrence", "\nLost|/shows/1/lost>S01E02H\nA|/a>S00E00L\nLost|/shows/1/lost>S01E02H\n",
-                 "\n", "\n", [](UserLists& l) { RemoveFavorite(l, kLost); }, "\nA|/a>S00E00L\n", "\n"},
+        EditCase{"AddFavorite", "\nA|/a>S00E00L\n", "\n", "\n", [](UserLists& l) { return AddFavorite(l, kLost); },
+                 true, "\nA|/a>S00E00L\nLost|/shows/1/lost>S01E02H\n", "\n"},
+        EditCase{"AddFavoriteToEmptyList", "\n", "\n", "\n", [](UserLists& l) { return AddFavorite(l, kLost); }, true,
+                 "\nLost|/shows/1/lost>S01E02H\n", "\n"},
+        EditCase{"RemoveFavoriteEveryOccurrence",
+                 "\nLost|/shows/1/lost>S01E02H\nA|/a>S00E00L\nLost|/shows/1/lost>S01E02H\n", "\n", "\n",
+                 [](UserLists& l) { return RemoveFavorite(l, kLost); }, true, "\nA|/a>S00E00L\n", "\n"},
         EditCase{"RemoveFavoriteNotThere", "\nA|/a>S00E00L\n", "\n", "\n",
-                 [](UserLists& l) { RemoveFavorite(l, kLost); }, "\nA|/a>S00E00L\n", "\n"},
-        EditCase{"ReplaceKthLineEveryOccurrence", "\nA|/a>S00E00L\nLost|/shows/1/lost>S00E00L\nLost|/shows/1/lost>S00E00L\n",
-                 "\n", "\n", [](UserLists& l) { ReplaceFavoriteLine(l, 2, kLost); },
+                 [](UserLists& l) { return RemoveFavorite(l, kLost); }, true, "\nA|/a>S00E00L\n", "\n"},
+        EditCase{"ReplaceKthLineEveryOccurrence",
+                 "\nA|/a>S00E00L\nLost|/shows/1/lost>S00E00L\nLost|/shows/1/lost>S00E00L\n", "\n", "\n",
+                 [](UserLists& l) { return ReplaceFavoriteLine(l, 2, kLost); }, true,
                  "\nA|/a>S00E00L\nLost|/shows/1/lost>S01E02H\nLost|/shows/1/lost>S01E02H\n", "\n"},
         EditCase{"ReplaceKthLineOutOfRange", "\nA|/a>S00E00L\n", "\n", "\n",
-                 [](UserLists& l) {
-                   ReplaceFavoriteLine(l, 0, kLost);
-                   ReplaceFavoriteLine(l, 2, kLost);
-                 },
-                 "\nA|/a>S00E00L\n", "\n"},
-        EditCase{"BlacklistShow", "\n", "\nX\n", "\n", [](UserLists& l) { BlacklistShow(l, "Lost"); }, "\n",
-                 "\nX\nLost\n"},
+                 [](UserLists& l) { return ReplaceFavoriteLine(l, 0, kLost) || ReplaceFavoriteLine(l, 2, kLost); },
+                 false, "\nA|/a>S00E00L\n", "\n"},
+        EditCase{"BlacklistShow", "\n", "\nX\n", "\n", [](UserLists& l) { return BlacklistShow(l, "Lost"); }, true,
+                 "\n", "\nX\nLost\n"},
         EditCase{"BlacklistShowCutToWidth", "\n", "\n", "\n",
-                 [](UserLists& l) { BlacklistShow(l, std::string(50, 'b')); }, "\n",
+                 [](UserLists& l) { return BlacklistShow(l, std::string(50, 'b')); }, true, "\n",
                  "\n" + std::string(42, 'b') + "\n"},
         EditCase{"PutBackRemovesOnlyEqualLines", "\n", "\nLost\nThe Lost\nLost Room\nLost\n", "\n",
-                 [](UserLists& l) { PutBackShow(l, "Lost"); }, "\n", "\nThe Lost\nLost Room\n"},
+                 [](UserLists& l) { return PutBackShow(l, "Lost"); }, true, "\n", "\nThe Lost\nLost Room\n"},
         EditCase{"PutBackTwoEqualLinesInARow", "\n", "\nA\nLost\nLost\nLost\nB\n", "\n",
-                 [](UserLists& l) { PutBackShow(l, "Lost"); }, "\n", "\nA\nB\n"},
+                 [](UserLists& l) { return PutBackShow(l, "Lost"); }, true, "\n", "\nA\nB\n"},
+        // A list that was never loaded is refused; the other list is edited.
+        EditCase{"AddFavoriteToNeverLoaded", "", "\n", "\n", [](UserLists& l) { return AddFavorite(l, kLost); }, false,
+                 "", "\n"},
+        EditCase{"RemoveFavoriteFromNeverLoaded", "", "\n", "\n", [](UserLists& l) { return RemoveFavorite(l, kLost); },
+                 false, "", "\n"},
+        EditCase{"ReplaceLineOfNeverLoaded", "", "\n", "\n",
+                 [](UserLists& l) { return ReplaceFavoriteLine(l, 1, kLost); }, false, "", "\n"},
+        EditCase{"BlacklistShowInNeverLoaded", "\n", "", "\n", [](UserLists& l) { return BlacklistShow(l, "Lost"); },
+                 false, "\n", ""},
+        EditCase{"PutBackFromNeverLoaded", "\n", "", "\n", [](UserLists& l) { return PutBackShow(l, "Lost"); }, false,
+                 "\n", ""},
+        EditCase{"BlacklistShowBesideNeverLoadedFavorites", "", "\n", "\n",
+                 [](UserLists& l) { return BlacklistShow(l, "Lost"); }, true, "", "\nLost\n"},
+        EditCase{"AddFavoriteBesideNeverLoadedBlacklist", "\n", "", "\n",
+                 [](UserLists& l) { return AddFavorite(l, kLost); }, true, "\nLost|/shows/1/lost>S01E02H\n", ""},
         EditCase{"PruneLostLeavesTheLostRoom",
                  "\nLost|/shows/1/lost>S01E02H\nThe Lost Room|/shows/2/room>S00E00L\nLost|/other>S00E00L\n", "\n",
-                 "\nLost\n", [](UserLists& l) { RemoveMissingFavorites(l); },
+                 "\nLost\n", [](UserLists& l) { return RemoveMissingFavorites(l), true; }, true,
                  "\nThe Lost Room|/shows/2/room>S00E00L\n", "\n"},
         EditCase{"PruneSeveralAndMalformed", "\nA|/a>S00E00L\nBroken\nB|/b>S00E00L\nC|/c>S00E00L\n", "\n",
-                 "\nA\nBroke\nC\n", [](UserLists& l) { RemoveMissingFavorites(l); }, "\nB|/b>S00E00L\n", "\n"},
+                 "\nA\nBroke\nC\n", [](UserLists& l) { return RemoveMissingFavorites(l), true; }, true,
+                 "\nB|/b>S00E00L\n", "\n"},
         EditCase{"PruneNothingMissing", "\nA|/a>S00E00L\n", "\n", "\n",
-                 [](UserLists& l) { RemoveMissingFavorites(l); }, "\nA|/a>S00E00L\n", "\n"}),
+                 [](UserLists& l) { return RemoveMissingFavorites(l), true; }, true, "\nA|/a>S00E00L\n", "\n"},
+        EditCase{"PruneNeverLoaded", "", "\n", "\nLost\n", [](UserLists& l) { return RemoveMissingFavorites(l), true; },
+                 true, "", "\n"}),
+    ByLabel());
+
+// The whole run: a list file that exists but cannot be read, an edit of that
+// list, and the save at the end, which must leave the user's file as it was.
+class UnreadableFolder : public FakeProgramFolder {
+ public:
+  std::optional<std::string> ReadFile(const std::string& name) const override {
+    if (name == unreadable) return std::nullopt;
+    return FakeProgramFolder::ReadFile(name);
+  }
+  std::string unreadable;
+};
+
+struct UnreadableCase {
+  const char* label;
+  const char* unreadableFile;
+  std::function<bool(UserLists&)> edit;
+};
+void PrintTo(const UnreadableCase& c, std::ostream* os) { *os << c.label; }
+
+class UnreadableListTest : public ::testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(UnreadableListTest, EditIsRefusedAndTheFileSurvivesTheSave) {
+  const UnreadableCase& c = GetParam();
+  const std::string favoritesFile = "Lost|/shows/1/lost>S01E02H\r\nA|/a>S00E00L\r\n";
+  const std::string blacklistFile = "Lost\r\nX\r\n";
+  UnreadableFolder folder;
+  folder.Put("Epiloom.favorite", favoritesFile);
+  folder.Put("Epiloom.blacklist", blacklistFile);
+  folder.unreadable = c.unreadableFile;
+
+  UserLists lists = LoadUserLists(folder);
+  const UserLists loaded = lists;
+  EXPECT_FALSE(c.edit(lists));
+  EXPECT_EQ(lists.favoritesText, loaded.favoritesText);
+  EXPECT_EQ(lists.blacklistText, loaded.blacklistText);
+  EXPECT_EQ(lists.missingFavorites, loaded.missingFavorites);
+
+  ASSERT_TRUE(SaveUserLists(lists, folder));
+  EXPECT_EQ(folder.Files().at("Epiloom.favorite"), favoritesFile);
+  EXPECT_EQ(folder.Files().at("Epiloom.blacklist"), blacklistFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, UnreadableListTest,
+    ::testing::Values(
+        UnreadableCase{"AddFavorite", "Epiloom.favorite", [](UserLists& l) { return AddFavorite(l, kLost); }},
+        UnreadableCase{"RemoveFavorite", "Epiloom.favorite", [](UserLists& l) { return RemoveFavorite(l, kLost); }},
+        UnreadableCase{"ReplaceFavoriteLine", "Epiloom.favorite",
+                       [](UserLists& l) { return ReplaceFavoriteLine(l, 1, Show("A", "/a", "S09E09", 1)); }},
+        UnreadableCase{"BlacklistShow", "Epiloom.blacklist", [](UserLists& l) { return BlacklistShow(l, "New"); }},
+        UnreadableCase{"PutBackShow", "Epiloom.blacklist", [](UserLists& l) { return PutBackShow(l, "Lost"); }}),
     ByLabel());
 
 }  // namespace
