@@ -13,6 +13,17 @@
 namespace epiloom {
 namespace {
 
+// A link longer than a record keeps is cut after its last whole "&"
+// parameter: a parameter cut in half (a tracker address that leads nowhere)
+// is worse than none. Only a first parameter that is too long by itself is
+// cut at the width.
+std::string_view CutMagnetLink(std::string_view link) {
+  if (link.size() <= kMagnetLinkWidth) return link;
+  const std::size_t lastWhole = link.rfind('&', kMagnetLinkWidth);
+  if (lastWhole == std::string_view::npos || lastWhole == 0) return link.substr(0, kMagnetLinkWidth);
+  return link.substr(0, lastWhole);
+}
+
 constexpr std::size_t kNotFound = std::string_view::npos;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -86,7 +97,7 @@ std::vector<Episode> ReadEpisodePage(std::string_view page, const std::vector<Ep
 
     const std::size_t magnet = page.find(kMagnetMarker, p + 1);
     if (magnet != kNotFound) {
-      episode.magnetLink = std::string(CutTo(TextBetween(page, magnet, page.find('"', magnet + 1)), kMagnetLinkWidth));
+      episode.magnetLink = std::string(CutMagnetLink(TextBetween(page, magnet, page.find('"', magnet + 1))));
       p = magnet;
     }
     episodes.push_back(std::move(episode));

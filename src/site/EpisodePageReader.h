@@ -21,8 +21,9 @@ inline constexpr std::string_view kMagnetMarker = "magnet:?";
 // `previous` (the record's episodes before this check; empty when it had no
 // entry j). The size comes from the title's last parenthesis, "(350.5 MB)" or
 // "(1.2 GB)": the nearest "(" before the next `)"` marker. The magnet link is
-// the text from the next "magnet:?" up to the next double quote, cut to
-// kMagnetLinkWidth.
+// the text from the next "magnet:?" up to the next double quote; a longer
+// one than kMagnetLinkWidth is cut before the last "&" that keeps it within
+// the width, so no parameter is cut in half.
 //
 // Missing pieces are not detected: each search takes the next occurrence
 // further on in the page, so a block without a magnet link takes the next

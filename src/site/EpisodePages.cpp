@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "site/EpisodeCode.h"
@@ -79,13 +80,19 @@ bool MarkEpisodesChecked(ShowStore& store, const CancelToken& cancel) {
   return true;
 }
 
-// Floating point without traps: a zero earlier size makes the ratio infinite
-// when the later size is positive and "below 1.5" when it is zero as well;
-// otherwise the quotient of two finite floats is finite in double precision.
-// Quiet comparisons, so that no value can raise an exception.
-bool LaterAtLeastHalfAgainAsLarge(float later, float earlier) {
-  if (earlier == 0.0f) return std::isgreater(later, 0.0f);
-  return std::isgreaterequal(static_cast<double>(later) / static_cast<double>(earlier), 1.5);
+// Which of two copies of one episode stays. When their sizes differ by the
+// ratio 1.5 or more (either order), a show that prefers 720p keeps the larger
+// and one that prefers standard quality the smaller; copies of similar size
+// keep the first. A size of 0 (none in the link's title) or one that is not
+// a number says nothing about the quality: the first copy stays. Quiet
+// comparisons, so that no value can raise an exception.
+bool KeepLaterCopy(float later, float earlier, std::int16_t quality) {
+  if (!std::isgreater(later, 0.0f) || !std::isgreater(earlier, 0.0f)) return false;
+  const bool laterIsLarger = std::isgreater(later, earlier);
+  const double larger = laterIsLarger ? later : earlier;
+  const double smaller = laterIsLarger ? earlier : later;
+  if (!std::isgreaterequal(larger / smaller, 1.5)) return false;
+  return quality == 1 ? laterIsLarger : !laterIsLarger;
 }
 
 // A record's working copy: the positions, in the record's episode list, of
@@ -107,8 +114,7 @@ void RemoveDuplicates(WorkingCopy& copy, std::int16_t quality) {
     const Episode& later = copy.at(e);
     const Episode& earlier = copy.at(e - 1);
     if (CompareEpisodeCodes(later.episodeCode, earlier.episodeCode) != 0) continue;
-    const bool keepLater = LaterAtLeastHalfAgainAsLarge(later.sizeMb, earlier.sizeMb) && quality != 1;
-    copy.Remove(keepLater ? e - 1 : e);
+    copy.Remove(KeepLaterCopy(later.sizeMb, earlier.sizeMb, quality) ? e - 1 : e);
   }
 }
 
@@ -186,11 +192,13 @@ NewEpisodeChoice ChooseNewEpisodes(const ShowTable& table, std::string_view favo
     std::size_t index;
   };
   std::vector<Favorite> favorites;
+  std::set<std::size_t> handedOver;
   int number = 0;
   for (const std::string_view line : ListEntries(favoritesText)) {
     ++number;
     const std::size_t index = FindShow(table, FavoriteName(line));
-    if (ShowFound(table, index)) favorites.push_back({number, index});
+    // A show listed twice is handed over once, for its first line.
+    if (ShowFound(table, index) && handedOver.insert(index).second) favorites.push_back({number, index});
   }
 
   // The working copy holds the records that a favourite reaches; the others

@@ -70,9 +70,9 @@ struct ChosenShow {
   std::vector<Episode> episodes;  // the new episodes, oldest code first
 };
 
-// The result of the choice. `shows` has one entry per favourite line whose
-// show is in the table, in the order of the favourites text (also those with
-// no new episode, whose `episodes` is empty).
+// The result of the choice. `shows` has one entry per favourite show in the
+// table, for its first line, in the order of the favourites text (also those
+// with no new episode, whose `episodes` is empty).
 struct NewEpisodeChoice {
   int total = 0;  // number of new episodes over all entries; -2 when none
   std::vector<ChosenShow> shows;
@@ -83,14 +83,14 @@ struct NewEpisodeChoice {
 //  1. a record is copied when the favourites text contains LF + its trimmed
 //     name + "|"; a favourite whose record fails that test has no episodes;
 //  2. duplicates (neighbours with equal codes) are resolved from the last
-//     index down to 1, one step per index: when the later copy is less than
-//     1.5 times the size of the earlier one (a zero earlier size counts as an
-//     infinite ratio when the later size is positive, and as below 1.5 when
-//     it is zero too), or the show prefers 720p (quality 1), the later copy
-//     goes; otherwise the earlier one;
+//     index down to 1, one step per index: when the two sizes differ by the
+//     ratio 1.5 or more (either order), a show that prefers 720p (quality 1)
+//     keeps the larger copy and one that prefers standard quality the
+//     smaller; copies of similar size, or where a size is unknown (0), keep
+//     the first;
 //  3. every episode whose code is not newer than the show's lastWatched
 //     (byte order) goes.
-// A favourite listed twice appears twice and counts twice, as its lines do.
+// A show listed twice in the favourites is chosen once, for its first line.
 NewEpisodeChoice ChooseNewEpisodes(const ShowTable& table, std::string_view favoritesText);
 
 }  // namespace epiloom

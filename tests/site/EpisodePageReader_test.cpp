@@ -57,6 +57,8 @@ TEST_P(ReadEpisodePageTest, ReadsEveryEntry) {
 }
 
 const std::string kLongMagnet = "magnet:?xt=urn:btih:" + std::string(300, 'a');
+const std::string kHash = "magnet:?xt=urn:btih:" + std::string(40, 'c') + "&dn=Some.Show.S01E01";
+const std::string kTracker = "&tr=udp%3A%2F%2Ftracker.example.org%3A1337%2Fannounce";  // 53 characters
 
 const PageCase kPageCases[] = {
     {"RowsInPageOrder",
@@ -72,6 +74,16 @@ const PageCase kPageCases[] = {
      Page(Row("s01e01", "1 MB", kLongMagnet)),
      {},
      {{"S01E01", 1.0f, kLongMagnet.substr(0, 255)}}},
+    // 80 + 3 x 53 = 239 fits, a fourth tracker would end at 292: the link
+    // ends after the third, not inside the fourth.
+    {"LongMagnetLinkCutAfterItsLastWholeParameter",
+     Page(Row("s01e01", "1 MB", kHash + kTracker + kTracker + kTracker + kTracker + kTracker)),
+     {},
+     {{"S01E01", 1.0f, kHash + kTracker + kTracker + kTracker}}},
+    {"MagnetLinkWithAnAmpersandAtTheWidthKeepsEveryWholeParameter",
+     Page(Row("s01e01", "1 MB", "magnet:?xt=" + std::string(244, 'd') + "&tr=x")),
+     {},
+     {{"S01E01", 1.0f, "magnet:?xt=" + std::string(244, 'd')}}},
     {"MagnetLinkRunsToTheEndOfAPageWithoutQuote",
      "<a href=\"/ep/1/show-s01e01-hdtv/\" title=\"S01E01 (5 MB)\">x</a><a href=\"magnet:?xt=end",
      {},

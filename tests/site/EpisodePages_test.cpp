@@ -422,32 +422,35 @@ std::vector<float> OneTo200() {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, Duplicates,
-    ::testing::Values(DuplicateCase{"SmallThenLargePrefer720p", SameCode({350, 1100}), 1, {"m0"}},
-                      DuplicateCase{"SmallThenLargePreferStandard", SameCode({350, 1100}), 0, {"m1"}},
+    ::testing::Values(DuplicateCase{"SmallThenLargePrefer720p", SameCode({350, 1100}), 1, {"m1"}},
+                      DuplicateCase{"SmallThenLargePreferStandard", SameCode({350, 1100}), 0, {"m0"}},
                       DuplicateCase{"LargeThenSmallPrefer720p", SameCode({1100, 350}), 1, {"m0"}},
-                      DuplicateCase{"LargeThenSmallPreferStandard", SameCode({1100, 350}), 0, {"m0"}},
+                      DuplicateCase{"LargeThenSmallPreferStandard", SameCode({1100, 350}), 0, {"m1"}},
                       DuplicateCase{"CloseSizesPreferStandard", SameCode({350, 400}), 0, {"m0"}},
                       DuplicateCase{"CloseSizesPrefer720p", SameCode({350, 400}), 1, {"m0"}},
-                      DuplicateCase{"ExactlyHalfAgainAsLarge", SameCode({350, 525}), 0, {"m1"}},
-                      DuplicateCase{"JustBelowHalfAgainAsLarge", SameCode({350, 524.9f}), 0, {"m0"}},
+                      DuplicateCase{"ExactlyHalfAgainAsLarge", SameCode({350, 525}), 1, {"m1"}},
+                      DuplicateCase{"JustBelowHalfAgainAsLarge", SameCode({350, 524.9f}), 1, {"m0"}},
+                      // An unknown size (0) cannot be judged: the first copy stays.
                       DuplicateCase{"ZeroThenSizePrefer720p", SameCode({0, 350}), 1, {"m0"}},
-                      DuplicateCase{"ZeroThenSizePreferStandard", SameCode({0, 350}), 0, {"m1"}},
+                      DuplicateCase{"ZeroThenSizePreferStandard", SameCode({0, 350}), 0, {"m0"}},
                       DuplicateCase{"ZeroThenZero", SameCode({0, 0}), 0, {"m0"}},
-                      DuplicateCase{"SizeThenZero", SameCode({350, 0}), 0, {"m0"}},
-                      DuplicateCase{"RunOfThreeSmallLargeSmallPreferStandard", SameCode({350, 1100, 400}), 0, {"m1"}},
-                      DuplicateCase{"RunOfThreeSmallLargeSmallPrefer720p", SameCode({350, 1100, 400}), 1, {"m0"}},
-                      DuplicateCase{"RunOfThreeGrowingPreferStandard", SameCode({350, 600, 1000}), 0, {"m2"}},
-                      DuplicateCase{"RunOfThreeGrowingPrefer720p", SameCode({350, 600, 1000}), 1, {"m0"}},
-                      DuplicateCase{"RunOfThreeShrinking", SameCode({1000, 600, 350}), 0, {"m0"}},
-                      DuplicateCase{"RunOfFourDoubling", SameCode({100, 200, 400, 800}), 0, {"m3"}},
+                      DuplicateCase{"SizeThenZeroPrefer720p", SameCode({350, 0}), 1, {"m0"}},
+                      DuplicateCase{"RunOfThreeSmallLargeSmallPreferStandard", SameCode({350, 1100, 400}), 0, {"m0"}},
+                      DuplicateCase{"RunOfThreeSmallLargeSmallPrefer720p", SameCode({350, 1100, 400}), 1, {"m1"}},
+                      DuplicateCase{"RunOfThreeGrowingPreferStandard", SameCode({350, 600, 1000}), 0, {"m0"}},
+                      DuplicateCase{"RunOfThreeGrowingPrefer720p", SameCode({350, 600, 1000}), 1, {"m2"}},
+                      DuplicateCase{"RunOfThreeShrinkingPreferStandard", SameCode({1000, 600, 350}), 0, {"m2"}},
+                      DuplicateCase{"RunOfThreeShrinkingPrefer720p", SameCode({1000, 600, 350}), 1, {"m0"}},
+                      DuplicateCase{"RunOfFourDoublingPreferStandard", SameCode({100, 200, 400, 800}), 0, {"m0"}},
+                      DuplicateCase{"RunOfFourDoublingPrefer720p", SameCode({100, 200, 400, 800}), 1, {"m3"}},
                       // 200 copies of sizes 1..200: only 3/2 and 3/1 reach 1.5.
-                      DuplicateCase{"RunOf200PreferStandard", SameCode(OneTo200()), 0, {"m2"}},
-                      DuplicateCase{"RunOf200Prefer720p", SameCode(OneTo200()), 1, {"m0"}},
+                      DuplicateCase{"RunOf200PreferStandard", SameCode(OneTo200()), 0, {"m0"}},
+                      DuplicateCase{"RunOf200Prefer720p", SameCode(OneTo200()), 1, {"m2"}},
                       DuplicateCase{
                           "RunsBetweenOtherCodes",
                           {{"S01E01", 350}, {"S01E01", 1100}, {"S01E02", 400}, {"S01E03", 100}, {"S01E03", 100}},
                           0,
-                          {"m1", "m2", "m3"}},
+                          {"m0", "m2", "m3"}},
                       DuplicateCase{"NoDuplicates", {{"S01E01", 350}, {"S01E02", 1100}}, 1, {"m0", "m1"}}),
     [](const auto& param) { return std::string(param.param.name); });
 
@@ -525,13 +528,14 @@ TEST(ChooseNewEpisodes, OnlyRecordsPassingTheCopyTestBringEpisodes) {
   for (const auto& c : cases) EXPECT_EQ(ChooseNewEpisodes(table, c.favorites).total, c.total) << c.favorites;
 }
 
-TEST(ChooseNewEpisodes, AFavouriteListedTwiceCountsTwice) {
+TEST(ChooseNewEpisodes, AFavouriteListedTwiceIsChosenOnceForItsFirstLine) {
   const ShowTable table{Favourite("Some Show", Numbered({{"S01E01", 350}, {"S01E01", 1100}, {"S01E02", 1}}))};
   const std::string line = FavoriteLineFor("Some Show", "/shows/Some Show");
-  const NewEpisodeChoice choice = ChooseNewEpisodes(table, "\n" + line + "\n" + line + "\n");
-  EXPECT_EQ(choice.total, 4);
-  ASSERT_EQ(choice.shows.size(), 2u);
-  for (const ChosenShow& show : choice.shows) EXPECT_EQ(Ids(show.episodes), (std::vector<std::string>{"m1", "m2"}));
+  const NewEpisodeChoice choice = ChooseNewEpisodes(table, "\n" + line + "\nOther|/o>S00E00L\n" + line + "\n");
+  EXPECT_EQ(choice.total, 2);
+  ASSERT_EQ(choice.shows.size(), 1u);
+  EXPECT_EQ(choice.shows[0].favoriteNumber, 1);
+  EXPECT_EQ(Ids(choice.shows[0].episodes), (std::vector<std::string>{"m0", "m2"}));
 }
 
 }  // namespace
