@@ -175,10 +175,14 @@ int CheckEpisodePages(EpisodeCheckJob& job) {
       job.clock.Sleep(kFailedDownloadPauseMs);
       return kCheckFailed;
     }
-    if (page.find(kEpisodeLinkMarker) == std::string::npos) return kNothingUsable;
-
-    show->episodes = ReadEpisodePage(page, show->episodes);
-    SortEpisodesByCode(show->episodes);
+    if (page.find(kEpisodeLinkMarker) == std::string::npos) {
+      // A show announced but not aired yet: it has no episodes (lastEpisode
+      // -1), and the check goes on with the next favourite.
+      show->episodes.clear();
+    } else {
+      show->episodes = ReadEpisodePage(page, show->episodes);
+      SortEpisodesByCode(show->episodes);
+    }
     if (!CommitShow(job, *show, WholeSecondOfDay(job.clock.SecondsSinceMidnight()))) return kCheckFailed;
   }
 

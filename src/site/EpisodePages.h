@@ -50,10 +50,13 @@ struct EpisodeCheckJob {
 
 // Reads the episode page of every due favourite, in the order of the
 // favourites text, into its record (episodes sorted by code, lastChecked).
+// A page that holds no episode link (a show announced but not aired yet) is
+// read as a show without episodes: its old episodes are dropped (lastEpisode
+// -1), lastChecked is set as for any page read, and the check goes on.
 // Returns the number of favourites when all were handled (0 when there is
-// none), -1 when a download brought nothing (after a 2-second pause), -2 when
-// a page held no episode link. Favourites handled before a failure keep their
-// new data.
+// none), -1 when a download brought nothing (after a 2-second pause); the
+// favourites after that one are not handled, those handled before it keep
+// their new data.
 //
 // episodesChecked is false while the check runs and after a failed one, true
 // after a complete one. Each favourite's page is read into a local copy and
