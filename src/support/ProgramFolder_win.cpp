@@ -63,8 +63,11 @@ bool ProgramFolderWin::WriteFile(const std::string& name, std::string_view bytes
 bool ProgramFolderWin::ReplaceWholeFile(const std::string& name, std::string_view bytes) {
   // Write a temporary file beside the target, flush it, then move it over the
   // target in one step: a crash leaves the old file or the new one, whole.
+  // The temporary name begins differently from the file's, so a leftover of a
+  // killed run never matches a listing of the program's files
+  // ("Epiloom.lang.*" would take "Epiloom.lang.FR.new" for a language "ew").
   const std::string target = path_ + name;
-  const std::string temporary = target + ".new";
+  const std::string temporary = path_ + "~" + name + ".new";
   if (!WriteWholeFile(temporary, bytes, true)) {
     ::DeleteFileA(temporary.c_str());
     return false;

@@ -49,8 +49,10 @@ bool OfferNewVersion(UpdateCheckJob& job) {
     job.boxes.Notify(kCaption, std::string(TrimBlanks(job.texts[TextKey::Problem])), NoticeKind::Error);
     return false;
   }
+  // Written whole or not at all: a run killed while writing leaves no cut
+  // updater behind.
   job.folder.RemoveFile(kUpdaterFile);
-  if (!job.folder.WriteFile(kUpdaterFile, updater)) return false;
+  if (!job.folder.ReplaceWholeFile(kUpdaterFile, updater)) return false;
   job.openFile(job.folder.Path() + kUpdaterFile);
   return true;
 }
@@ -108,7 +110,9 @@ int CheckForUpdates(UpdateCheckJob& job) {
     if (job.folder.Exists(fileName)) continue;
     const std::string translation = job.fetcher.URLDownloadToString(ServerUrl(job, fileName));
     if (translation.empty() || job.window.Abandoned()) continue;
-    if (!job.folder.WriteFile(fileName, translation)) continue;
+    // Written whole or not at all: a cut file would count as present and
+    // never be fetched again.
+    if (!job.folder.ReplaceWholeFile(fileName, translation)) continue;
     job.languageAdded(code);
     result = kTranslationsAdded;
   }

@@ -78,13 +78,20 @@ bool FakeProgramFolder::WriteFile(const std::string& name, std::string_view byte
   std::lock_guard lock(mutex_);
   if (!writable_) return false;
   ++writes_;
-  files_[Lower(name)] = std::string(bytes);
+  files_[Lower(name)] = std::string(bytes.substr(0, cutAfter_));
   spelled_.emplace(Lower(name), name);
-  return true;
+  return bytes.size() <= cutAfter_;
 }
 
 bool FakeProgramFolder::ReplaceWholeFile(const std::string& name, std::string_view bytes) {
-  return WriteFile(name, bytes);
+  std::lock_guard lock(mutex_);
+  if (!writable_) return false;
+  ++writes_;
+  // A cut temporary file is deleted and never takes the file's place.
+  if (bytes.size() > cutAfter_) return false;
+  files_[Lower(name)] = std::string(bytes);
+  spelled_.emplace(Lower(name), name);
+  return true;
 }
 
 bool FakeProgramFolder::RemoveFile(const std::string& name) {
@@ -121,6 +128,11 @@ std::map<std::string, std::string> FakeProgramFolder::Files() const {
 void FakeProgramFolder::SetWritable(bool writable) {
   std::lock_guard lock(mutex_);
   writable_ = writable;
+}
+
+void FakeProgramFolder::CutWritesAfter(std::size_t bytes) {
+  std::lock_guard lock(mutex_);
+  cutAfter_ = bytes;
 }
 
 int FakeProgramFolder::writes() const {

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <string>
@@ -36,6 +38,11 @@ class FakeProgramFolder : public ProgramFolder {
   std::map<std::string, std::string> Files() const;
   // A read-only folder: every write fails and changes nothing.
   void SetWritable(bool writable);
+  // From now on a write stops after `bytes` bytes, as when the disk fills up
+  // or the program is killed while writing: WriteFile leaves the cut file
+  // behind and fails; ReplaceWholeFile (a temporary file that takes the
+  // file's place only once it is whole) fails and leaves the file as it was.
+  void CutWritesAfter(std::size_t bytes);
   int writes() const;
 
  private:
@@ -44,6 +51,7 @@ class FakeProgramFolder : public ProgramFolder {
   std::map<std::string, std::string> files_;  // by lower-cased name
   std::map<std::string, std::string> spelled_;  // lower-cased name -> name as written
   bool writable_ = true;
+  std::size_t cutAfter_ = std::numeric_limits<std::size_t>::max();
   int writes_ = 0;
 };
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <limits>
+
 #include "fakes/Fakes.h"
 #include "support/Md5.h"
 #include "support/ShowListView.h"
@@ -140,6 +143,28 @@ TEST_F(CheckForUpdatesTest, DeclinedUpdateStillInstallsMissingTranslations) {
   added.clear();
   EXPECT_EQ(Run(), kNothingToReport);
   EXPECT_TRUE(added.empty());
+}
+
+TEST_F(CheckForUpdatesTest, WritesCutShortLeaveNoUpdaterAndNoTranslation) {
+  fetcher.Serve(Url("lastversion.dat"), "V1.7;");
+  fetcher.Serve(Url("Epiloom-updater.x"), updater);
+  fetcher.Serve(Url("languages.dat"), "FR");
+  fetcher.Serve(Url("Epiloom.lang.FR"), "[Language]\r\nMy= mes\r\n");
+  boxes.AnswerYes(true);
+  folder.CutWritesAfter(4);  // killed while writing, or the disk is full
+  EXPECT_EQ(Run(), kNothingToReport);
+  EXPECT_FALSE(folder.Exists(kUpdaterFile));
+  EXPECT_TRUE(opened.empty());
+  EXPECT_FALSE(folder.Exists("Epiloom.lang.FR"));
+  EXPECT_TRUE(added.empty());
+
+  // No cut translation counts as present: the next run fetches it again.
+  folder.CutWritesAfter(std::numeric_limits<std::size_t>::max());
+  boxes.AnswerYes(false);
+  EXPECT_EQ(Run(), kTranslationsAdded);
+  EXPECT_EQ(added, std::vector<std::string>{"FR"});
+  EXPECT_EQ(folder.ReadFile("Epiloom.lang.FR"), "[Language]\r\nMy= mes\r\n");
+  EXPECT_FALSE(folder.Exists(kUpdaterFile));
 }
 
 TEST_F(CheckForUpdatesTest, HostileLanguageListWritesNothing) {
