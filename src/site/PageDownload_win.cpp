@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/Win32Handles.h"
+#include "support/Win32Handles_win.h"
 
 namespace epiloom {
 namespace {
@@ -31,8 +31,12 @@ bool CrackUrl(const std::string& url, UrlParts& parts) {
   parts.secure = components.nScheme == INTERNET_SCHEME_HTTPS;
   parts.host = host;
   parts.port = components.nPort;
-  parts.object = std::string(path) + extra;
-  if (parts.object.empty()) parts.object = "/";
+  // Built by construction and appending: `std::string(path) + extra` and
+  // assigning "/" make GCC 12 report a false -Wrestrict overlap (-O2 and up).
+  std::string object(path);
+  object.append(extra);
+  if (object.empty()) object.push_back('/');
+  parts.object = std::move(object);
   return !parts.host.empty();
 }
 

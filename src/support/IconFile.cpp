@@ -97,6 +97,12 @@ std::string IconFileName(std::string_view groupName) {
   return name;
 }
 
-std::string NumberedGroupName(unsigned number) { return "#" + ToDecimal(number); }
+std::string NumberedGroupName(unsigned number) {
+  // Appended: `"#" + ToDecimal(number)` makes GCC 12 report a false -Wrestrict
+  // overlap in optimised builds.
+  std::string name(1, '#');
+  name.append(ToDecimal(number));
+  return name;
+}
 
 }  // namespace epiloom

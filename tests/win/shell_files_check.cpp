@@ -16,7 +16,7 @@
 #if __has_include("support/Win32Handles_win.h")
 #include "support/Win32Handles_win.h"
 #else
-#include "app/Win32Handles.h"
+#include "support/Win32Handles_win.h"
 #endif
 #include "support/ComPtr_win.h"
 #include "support/ProgramFolder_win.h"

@@ -11,7 +11,8 @@
 // (one exception below, where Wine needs the W one). Results that carry text are
 // JSON with every byte outside printable ASCII as \u00XX, so
 // json.loads(result).encode("latin-1") gives the bytes back. An argument
-// "hex:414243" gives bytes in hexadecimal, for titles outside ASCII.
+// "hex:414243" gives bytes in hexadecimal, for titles outside ASCII. A window
+// title ending in "*" names every window whose title begins with the rest.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -115,14 +116,22 @@ struct Search {
   std::vector<HWND> found;
 };
 
+// A title as given, or, when it ends with "*", any title that begins with
+// the text before the "*" (for captions that count down).
+bool TitleMatches(const std::string& title, const std::string& wanted) {
+  if (wanted.empty() || wanted.back() != '*') return title == wanted;
+  const size_t prefix = wanted.size() - 1;
+  return title.compare(0, prefix, wanted, 0, prefix) == 0;
+}
+
 BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param) {
   auto* s = reinterpret_cast<Search*>(param);
-  if (IsWindowVisible(hwnd) && (!s->cls || ClassOf(hwnd) == s->cls) && TitleOf(hwnd) == s->title)
+  if (IsWindowVisible(hwnd) && (!s->cls || ClassOf(hwnd) == s->cls) && TitleMatches(TitleOf(hwnd), s->title))
     s->found.push_back(hwnd);
   return TRUE;
 }
 
-// Visible top-level windows with exactly this title (and class, when given).
+// Visible top-level windows with this title (see TitleMatches) and class, when given.
 std::vector<HWND> FindAll(const std::string& title, const char* cls = nullptr) {
   Search s{title, cls, {}};
   EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&s));
