@@ -29,6 +29,10 @@ std::string ServerUrl(const UpdateCheckJob& job, std::string_view file) {
   return "http://" + job.updateHost + "/Epiloom/" + std::string(file);
 }
 
+void ShowProblem(UpdateCheckJob& job) {
+  job.boxes.Notify(kCaption, std::string(TrimBlanks(job.texts[TextKey::Problem])), NoticeKind::Error);
+}
+
 // Offers the newer version and hands over to its updater. True when the
 // updater was stored and launched.
 bool OfferNewVersion(UpdateCheckJob& job) {
@@ -46,14 +50,20 @@ bool OfferNewVersion(UpdateCheckJob& job) {
 
   // Only the one updater whose digest this build knows is ever stored.
   if (updater.empty() || Md5Hex(updater) != job.updaterMd5) {
-    job.boxes.Notify(kCaption, std::string(TrimBlanks(job.texts[TextKey::Problem])), NoticeKind::Error);
+    ShowProblem(job);
     return false;
   }
   // Written whole or not at all: a run killed while writing leaves no cut
   // updater behind.
   job.folder.RemoveFile(kUpdaterFile);
   if (!job.folder.ReplaceWholeFile(kUpdaterFile, updater)) return false;
-  job.openFile(job.folder.Path() + kUpdaterFile);
+  if (!job.openFile(job.folder.Path() + kUpdaterFile)) {
+    // The program goes on as if the update had been declined, without the
+    // updater that did not start.
+    ShowProblem(job);
+    job.folder.RemoveFile(kUpdaterFile);
+    return false;
+  }
   return true;
 }
 

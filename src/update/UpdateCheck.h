@@ -56,11 +56,15 @@ struct UpdateCheckJob {
   // Hands a newly installed language code to the window's thread, which
   // appends it to the language menu.
   std::function<void(const std::string& code)> languageAdded;
-  // Opens a file of the program's folder with the shell's "open" verb.
-  std::function<void(const std::string& path)> openFile;
+  // Opens a file of the program's folder with the shell's "open" verb; true
+  // when it was launched.
+  std::function<bool(const std::string& path)> openFile;
 };
 
 // The worker: returns kNothingToReport, kUpdaterLaunched or kTranslationsAdded.
+// kUpdaterLaunched only when openFile started the updater; an updater that
+// could not be started shows the Problem notice, is deleted, and the check
+// goes on with the translations as if the update had been declined.
 int CheckForUpdates(UpdateCheckJob& job);
 
 }  // namespace epiloom

@@ -73,7 +73,10 @@ class CheckForUpdatesTest : public ::testing::Test {
                        "V1.6",
                        Md5Hex(updater),
                        [this](const std::string& code) { added.push_back(code); },
-                       [this](const std::string& path) { opened.push_back(path); }};
+                       [this](const std::string& path) {
+                         opened.push_back(path);
+                         return launches;
+                       }};
     return CheckForUpdates(job);
   }
 
@@ -86,6 +89,7 @@ class CheckForUpdatesTest : public ::testing::Test {
   std::string updater = std::string("MZ\0updater", 10);
   std::vector<std::string> added;
   std::vector<std::string> opened;
+  bool launches = true;  // what opening the updater answers
 };
 
 TEST_F(CheckForUpdatesTest, ServerDownReportsNothingAndDeletesLeftoverUpdater) {
@@ -145,6 +149,46 @@ TEST_F(CheckForUpdatesTest, DeclinedUpdateStillInstallsMissingTranslations) {
   EXPECT_TRUE(added.empty());
 }
 
+// An updater that the shell could not start: the Problem notice, and the check
+// goes on as if the update had been declined.
+struct LaunchFailureCase {
+  const char* label;
+  std::string languages;  // languages.dat; empty: not served
+  int result;
+  std::vector<std::string> added;
+};
+void PrintTo(const LaunchFailureCase& c, std::ostream* os) { *os << c.label; }
+
+class UpdaterLaunchFails : public CheckForUpdatesTest, public ::testing::WithParamInterface<LaunchFailureCase> {};
+
+TEST_P(UpdaterLaunchFails, ShowsProblemAndGoesOnWithTheTranslations) {
+  const LaunchFailureCase& c = GetParam();
+  fetcher.Serve(Url("lastversion.dat"), "V1.7;");
+  fetcher.Serve(Url("Epiloom-updater.x"), updater);
+  if (!c.languages.empty()) fetcher.Serve(Url("languages.dat"), c.languages);
+  fetcher.Serve(Url("Epiloom.lang.FR"), "[Language]\r\n");
+  folder.Put("Epiloom.lang.EN", "en");
+  boxes.AnswerYes(true);
+  launches = false;
+
+  EXPECT_EQ(Run(), c.result);
+  EXPECT_EQ(opened, (std::vector<std::string>{folder.Path() + kUpdaterFile}));
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_TRUE(boxes.shown()[0].question);
+  EXPECT_FALSE(boxes.shown()[1].question);
+  EXPECT_EQ(boxes.shown()[1].text, "Connection problem");
+  EXPECT_EQ(boxes.shown()[1].kind, NoticeKind::Error);
+  EXPECT_FALSE(folder.Exists(kUpdaterFile));
+  EXPECT_EQ(added, c.added);
+  EXPECT_EQ(fetcher.requests().at(2), Url("languages.dat"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Translations, UpdaterLaunchFails,
+                         ::testing::Values(LaunchFailureCase{"NoLanguageList", "", kNothingToReport, {}},
+                                           LaunchFailureCase{"NothingMissing", "EN", kNothingToReport, {}},
+                                           LaunchFailureCase{"OneMissing", "EN;FR", kTranslationsAdded, {"FR"}}),
+                         [](const auto& param) { return std::string(param.param.label); });
+
 TEST_F(CheckForUpdatesTest, WritesCutShortLeaveNoUpdaterAndNoTranslation) {
   fetcher.Serve(Url("lastversion.dat"), "V1.7;");
   fetcher.Serve(Url("Epiloom-updater.x"), updater);
@@ -180,9 +224,20 @@ TEST_F(CheckForUpdatesTest, AbandonedCheckWritesNothing) {
   fetcher.Serve(Url("Epiloom.lang.FR"), "x");
   WorkerShowListView abandoned(recorder, MakeCancelToken());
   abandoned.cancel()->Raise();
-  UpdateCheckJob job{fetcher, folder, abandoned, boxes, LanguageTexts(), statusPhase, kHost, "V1.6", "",
+  UpdateCheckJob job{fetcher,
+                     folder,
+                     abandoned,
+                     boxes,
+                     LanguageTexts(),
+                     statusPhase,
+                     kHost,
+                     "V1.6",
+                     "",
                      [this](const std::string& code) { added.push_back(code); },
-                     [this](const std::string& path) { opened.push_back(path); }};
+                     [this](const std::string& path) {
+                       opened.push_back(path);
+                       return true;
+                     }};
   EXPECT_EQ(CheckForUpdates(job), kNothingToReport);
   EXPECT_EQ(folder.writes(), 0);
   EXPECT_TRUE(added.empty());
