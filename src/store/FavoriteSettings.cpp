@@ -74,8 +74,14 @@ FavoritePage ReadFavoritePage(const ShowTable& table, std::string_view favorites
 }
 
 std::string SettingsPageCaption(std::string_view settingsText, int page, int pageCount, std::string_view name) {
+  // Appended piece by piece: `" " + ToDecimal(page)` makes GCC 12 report a
+  // false -Wrestrict overlap in optimised builds.
   std::string caption(settingsText);
-  caption += " " + ToDecimal(page) + "/" + ToDecimal(pageCount) + " - ";
+  caption += ' ';
+  caption += ToDecimal(page);
+  caption += '/';
+  caption += ToDecimal(pageCount);
+  caption += " - ";
   caption.append(TrimBlanks(name));
   return caption;
 }
