@@ -7,9 +7,22 @@ every run. Pages are byte strings in Windows-1252, as the program reads them.
 
 import hashlib
 import random
+import re
 import urllib.parse
+from pathlib import Path
 
 CONTACT = "epiloom.ardmoor@example.org"
+
+
+def program_version_label():
+    """The program's own label: "V" + the version of project() in the
+    top-level CMakeLists.txt. The demo's update server names it as the latest,
+    so the demo offers no update."""
+    cmake = (Path(__file__).resolve().parents[1] / "CMakeLists.txt").read_text()
+    return "V" + re.search(r"project\(Epiloom VERSION ([0-9.]+)", cmake).group(1)
+
+
+VERSION_LABEL = program_version_label()
 TRACKER = "udp%3A%2F%2Ftracker.kestrix.example%3A1337%2Fannounce"
 
 # Invented titles; any likeness to a real programme is unintended.
@@ -244,10 +257,10 @@ HOME_PAGE = """<!DOCTYPE html>
 <h1>Epiloom</h1>
 <p>Epiloom follows your favourite TV shows on Kestrix and hands every new
 episode to your torrent client.</p>
-<p>Version V1.6 is the current version. Translations: English, French.</p>
+<p>Version %s is the current version. Translations: English, French.</p>
 <p>Questions, bugs, translations: %s</p>
 </body></html>
-""" % CONTACT
+""" % (VERSION_LABEL, CONTACT)
 
 
 def build_site():
@@ -258,7 +271,7 @@ def build_site():
     site = {
         "/": (html_page("Home", "<h1>Welcome to Kestrix</h1>\n<p>Browse the <a href=\"/showlist/\">show list</a>.</p>").encode("cp1252"), html),
         "/showlist/": (show_list_page(shows).encode("cp1252"), html),
-        "/Epiloom/lastversion.dat": (b"V1.6;", text),
+        "/Epiloom/lastversion.dat": ((VERSION_LABEL + ";").encode("ascii"), text),
         "/Epiloom/languages.dat": (b"EN;FR", text),
         "/Epiloom/Epiloom.lang.FR": (french_language_file(), "application/octet-stream"),
         "/epiloom/": (HOME_PAGE.encode("utf-8"), "text/html; charset=utf-8"),

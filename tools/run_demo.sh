@@ -32,7 +32,9 @@ client_dir="$build/demo-transmission"
 port=8470        # the demo site and update server
 rpc_port=8471    # the torrent client's remote control
 peer_port=8472   # the torrent client's peer port (loopback only)
-title=" Epiloom [by ardmoor] V1.6"
+# The window title carries the version of project() in CMakeLists.txt.
+version="$(sed -n 's/^project(Epiloom VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+title=" Epiloom [by ardmoor] V$version"
 
 server_pid=""
 xvfb_pid=""
