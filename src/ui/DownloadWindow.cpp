@@ -58,8 +58,9 @@ INT_PTR DownloadWindow::Run(HWND mainWindow) {
 
 void DownloadWindow::OnInit() {
   const HWND bar = Control(ids::kDownloadProgressBar);
-  // Visual styles would ignore the bar's own colours.
-  ::SetWindowTheme(bar, L"", L"");
+  // Visual styles would ignore the bar's own colours. A theme name that no
+  // theme has turns them off; an empty one is refused by Wine's uxtheme.
+  ::SetWindowTheme(bar, L" ", L" ");
   ::SendMessageA(bar, PBM_SETBARCOLOR, 0, kLabelText);
   ::SendMessageA(bar, PBM_SETBKCOLOR, 0, kBackground);
   const HFONT bold = Font(8, true);

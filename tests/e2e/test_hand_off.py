@@ -13,6 +13,7 @@ calls."""
 import os
 import re
 import struct
+import subprocess
 import threading
 import time
 from pathlib import Path
@@ -30,6 +31,8 @@ FAVOURITES = "Epiloom.favorite"
 BLACKLIST = "Epiloom.blacklist"
 RESOURCES = Path(__file__).resolve().parents[2] / "resources"
 RECORDER = '"C:\\e2e\\recorder.exe" '
+PROGRESS_BAR = 1033
+NAVY, PALE = (0, 6, 54), (241, 245, 248)  # the bar's colour and its background
 
 ALPHA = ("/shows/31/alpha-road/", "Alpha Road")
 BRAVO = ("/shows/32/bravo-lane/", "Bravo Lane")
@@ -105,10 +108,29 @@ def follow_labels(app, timeout_s=20, on_second=None):
     raise AssertionError("no question within %d s; labels %r" % (timeout_s, seen))
 
 
-def in_background(action, *args):
-    thread = threading.Thread(target=action, args=args, daemon=True)
+def screenshot_in_background(app, label, shots):
+    """Takes a screenshot while the scenario goes on; its path goes to `shots`."""
+    thread = threading.Thread(target=lambda: shots.append(app.screenshot(label)), daemon=True)
     thread.start()
     return thread
+
+
+def screen_point(app, control, fraction, title):
+    """The point of the screen `fraction` across the control, halfway down."""
+    window = app.window(title)
+    left, top, right, bottom = window["rect"]
+    _, _, width, height = window["client"]
+    border = (right - left - width) // 2
+    x0, y0 = left + border, bottom - border - height
+    l, t, r, b = app.state(control, title)["rect"]
+    return x0 + l + int((r - l) * fraction), y0 + (t + b) // 2
+
+
+def pixel(png, point):
+    """The colour (r, g, b) of a screenshot at a point."""
+    out = subprocess.run(["convert", str(png), "-format", "%%[pixel:p{%d,%d}]" % point, "info:"],
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
+    return tuple(int(v) for v in re.findall(r"\d+", out)[:3])
 
 
 def question(lines):
@@ -188,9 +210,10 @@ def test_new_episodes_are_made_in_favourites_order_and_opened_last_made_first(ap
     pages = set_up(app, [(ALPHA, TWO_NEW), (BRAVO, TWO_NEW)], [favourite(ALPHA), favourite(BRAVO)])
     dates = {local_date()}
     proc = start_hand_off(app)
-    shots = []
-    labels = follow_labels(app, on_second=lambda: shots.append(in_background(app.screenshot, "working")))
+    shots, taking = [], []
+    labels = follow_labels(app, on_second=lambda: taking.append(screenshot_in_background(app, "working", shots)))
     box = app.message_box()
+    bar_start = screen_point(app, PROGRESS_BAR, 0.1, DOWNLOAD)
     at_question = {"favourites": app.file(FAVOURITES).read_bytes(), "shortcuts": shortcuts(app),
                    "received": received(app)}
     app.answer(answer)
@@ -199,10 +222,12 @@ def test_new_episodes_are_made_in_favourites_order_and_opened_last_made_first(ap
     main_enabled = app.window(TITLE)["enabled"]
     assert app.close_and_wait(proc) == 0
     dates.add(local_date())
-    for shot in shots:
-        shot.join(30)
+    for thread in taking:
+        thread.join(30)
 
     assert labels == AB_LABELS
+    # While the second episode is made the bar has filled from its start.
+    assert [pixel(shot, bar_start) for shot in shots] == [NAVY]
     assert box == question_box([a + " " + c for a, c in AB_FILE_NAMES])
     # Made in favourites order, each favourite's episodes oldest first; the
     # favourites file already holds the advanced codes when the user is asked.
@@ -415,9 +440,10 @@ def test_with_nothing_new_the_window_counts_down_and_ends_the_program(app):
     proc = start_hand_off(app, COUNTDOWN_TITLES)
     texts = wait_nothing_new(app)
     shown_at = time.monotonic()
+    bar_middle = screen_point(app, PROGRESS_BAR, 0.5, COUNTDOWN_TITLES)
     before_end = {"favourites": app.file(FAVOURITES).read_bytes(), "blacklist": app.file(BLACKLIST).exists(),
                   "choice": app.file(CHOICE_FILE).exists()}
-    captions, shots = [], []
+    captions, shots, taking = [], [], []
     while True:
         code, caption = app.drive("text", COUNTDOWN_TITLES, 0)
         if code != 0:
@@ -426,14 +452,15 @@ def test_with_nothing_new_the_window_counts_down_and_ends_the_program(app):
         if not captions or captions[-1] != caption:
             captions.append(caption)
             if len(captions) == 2:
-                shots.append(in_background(app.screenshot, "countdown"))
+                taking.append(screenshot_in_background(app, "countdown", shots))
         time.sleep(0.2)
     exit_code = app.wait_exit(proc, 10)
     ended_after = time.monotonic() - shown_at
-    for shot in shots:
-        shot.join(30)
+    for thread in taking:
+        thread.join(30)
 
     assert texts == [BUILT_IN["NoNewEp"], BUILT_IN["Close"]]
+    assert [pixel(shot, bar_middle) for shot in shots] == [PALE]  # an empty bar
     assert captions[0] == COUNTDOWN[0]
     assert len(captions) >= 8 and [c for c in COUNTDOWN if c in captions] == captions, captions
     assert exit_code == 0
