@@ -418,15 +418,26 @@ Result EndSession(const Args& a) {
   return {kOk, "{\"answer\":" + Num(static_cast<LONG_PTR>(answer)) + "}"};
 }
 
-// watch: from now on, a thread looks at the top-level windows every few
-// milliseconds and notes each one that becomes visible, so that windows too
-// short-lived for a poll from the test (a dialog that closes at once) are
-// seen. seen: the windows noted since the last watch, in order, with the
-// milliseconds since then: [{"title","class","pid","at"},...].
+// watch: from now on, a thread notes each top-level window that becomes
+// visible, so that windows too short-lived for a poll from the test (a dialog
+// that closes at once) are seen. It looks at the windows every millisecond or
+// two and, because even that can miss a dialog that is gone again within a
+// millisecond, also hears of every dialog (class #32770) created in another
+// process (an out-of-context WinEvent hook, which Wine delivers across
+// processes). Each window is noted once, in the order first heard of, under
+// its first caption (a message box gets its caption after it was created).
+// seen: the windows noted since the last watch, with the milliseconds since
+// then: [{"title","class","pid","at"},...].
+struct Noted {
+  HWND hwnd;
+  std::string title, cls;
+  DWORD pid, at;
+};
+
 struct Watch {
   CRITICAL_SECTION lock;
-  std::vector<std::string> seen;
-  std::vector<HWND> visible;
+  std::vector<Noted> seen;
+  std::vector<HWND> known;  // on screen when the watch began, or noted since
   DWORD start = 0;
   HANDLE thread = nullptr;
 } g_watch;
@@ -436,22 +447,45 @@ BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
+bool Contains(const std::vector<HWND>& list, HWND hwnd) {
+  for (HWND item : list)
+    if (item == hwnd) return true;
+  return false;
+}
+
+// Under the watch's lock.
+void Note(HWND hwnd) {
+  if (!Contains(g_watch.known, hwnd)) {
+    g_watch.known.push_back(hwnd);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    g_watch.seen.push_back({hwnd, TitleOf(hwnd), ClassOf(hwnd), pid, GetTickCount() - g_watch.start});
+    return;
+  }
+  for (Noted& noted : g_watch.seen)
+    if (noted.hwnd == hwnd && noted.title.empty()) noted.title = TitleOf(hwnd);
+}
+
+void CALLBACK DialogCreated(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  if (!hwnd || object != OBJID_WINDOW || child != CHILDID_SELF) return;
+  if (GetAncestor(hwnd, GA_PARENT) != GetDesktopWindow() || ClassOf(hwnd) != "#32770") return;
+  EnterCriticalSection(&g_watch.lock);
+  Note(hwnd);
+  LeaveCriticalSection(&g_watch.lock);
+}
+
 DWORD WINAPI WatchWindows(void*) {
-  for (;; Sleep(3)) {
+  SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, DialogCreated, 0, 0,
+                  WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);  // the hook's calls
     std::vector<HWND> now;
     EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&now));
     EnterCriticalSection(&g_watch.lock);
-    for (HWND hwnd : now) {
-      bool known = false;
-      for (HWND before : g_watch.visible) known = known || before == hwnd;
-      if (known) continue;
-      DWORD pid = 0;
-      GetWindowThreadProcessId(hwnd, &pid);
-      g_watch.seen.push_back("{\"title\":" + Json(TitleOf(hwnd)) + ",\"class\":" + Json(ClassOf(hwnd)) +
-                             ",\"pid\":" + Num(pid) + ",\"at\":" + Num(GetTickCount() - g_watch.start) + "}");
-    }
-    g_watch.visible = now;
+    for (HWND hwnd : now) Note(hwnd);
     LeaveCriticalSection(&g_watch.lock);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
   }
 }
 
@@ -460,11 +494,10 @@ Result WatchStart(const Args&) {
   EnterCriticalSection(&g_watch.lock);
   g_watch.seen.clear();
   g_watch.start = GetTickCount();
-  if (!g_watch.thread) {
-    // Windows already on screen are not news.
-    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&g_watch.visible));
-    g_watch.thread = CreateThread(nullptr, 0, WatchWindows, nullptr, 0, nullptr);
-  }
+  // Windows already on screen are not news.
+  g_watch.known.clear();
+  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&g_watch.known));
+  if (!g_watch.thread) g_watch.thread = CreateThread(nullptr, 0, WatchWindows, nullptr, 0, nullptr);
   LeaveCriticalSection(&g_watch.lock);
   return g_watch.thread ? Result{kOk, "watching"} : Result{kNotFound, "cannot start the watch"};
 }
@@ -473,7 +506,11 @@ Result Seen(const Args&) {
   if (!g_watch.thread) return {kNotFound, "not watching"};
   EnterCriticalSection(&g_watch.lock);
   std::string out = "[";
-  for (const std::string& item : g_watch.seen) out += (out.size() > 1 ? "," : "") + item;
+  for (Noted& w : g_watch.seen) {
+    if (w.title.empty() && IsWindow(w.hwnd)) w.title = TitleOf(w.hwnd);
+    out += std::string(out.size() > 1 ? "," : "") + "{\"title\":" + Json(w.title) + ",\"class\":" + Json(w.cls) +
+           ",\"pid\":" + Num(w.pid) + ",\"at\":" + Num(w.at) + "}";
+  }
   LeaveCriticalSection(&g_watch.lock);
   return {kOk, out + "]"};
 }
@@ -698,6 +735,114 @@ Result ReleaseMutex(const Args& a) {
   return {kOk, "released"};
 }
 
+// ---- list boxes, options and keys ----------------------------------------------
+
+// select <title> <id> <n[,n...]|none>: selects these items of a list box and
+// no others (at most one in a single-selection list), then tells the list's
+// parent as a user's click does (LBN_SELCHANGE, posted).
+Result Select(const Args& a) {
+  if (a.size() < 4) return {kUsage, "usage: select <title> <id> <n[,n...]|none>"};
+  Target t = Locate(a);
+  if (!t) return t.error;
+  if (ClassOf(t.ctrl) != "ListBox") return {kUsage, "not a list box"};
+  if (!IsWindowVisible(t.ctrl)) return {kNotClickable, "hidden"};
+  if (!IsWindowEnabled(t.ctrl)) return {kNotClickable, "disabled"};
+  std::vector<long> items;
+  if (a[3] != "none") {
+    for (size_t start = 0;;) {
+      size_t comma = a[3].find(',', start);
+      long n = 0;
+      if (!ParseInt(a[3].substr(start, comma == std::string::npos ? std::string::npos : comma - start), &n))
+        return {kUsage, "usage: select <title> <id> <n[,n...]|none>"};
+      items.push_back(n);
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+  const bool several = (GetWindowLongA(t.ctrl, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL)) != 0;
+  DWORD_PTR answer = 0;
+  if (several) {
+    SendMessageTimeoutA(t.ctrl, LB_SETSEL, FALSE, -1, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer);
+    for (long n : items) {
+      if (!SendMessageTimeoutA(t.ctrl, LB_SETSEL, TRUE, n, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer) ||
+          static_cast<LRESULT>(answer) == LB_ERR)
+        return {kNotFound, "no item " + Num(n)};
+    }
+  } else {
+    if (items.size() > 1) return {kUsage, "a single-selection list takes one item"};
+    const long n = items.empty() ? -1 : items[0];
+    SendMessageTimeoutA(t.ctrl, LB_SETCURSEL, static_cast<WPARAM>(n), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer);
+    if (n >= 0 && static_cast<LRESULT>(answer) == LB_ERR) return {kNotFound, "no item " + Num(n)};
+  }
+  PostMessageA(GetParent(t.ctrl), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(t.ctrl), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(t.ctrl));
+  return {kOk, "ok"};
+}
+
+// selected <title> <id>: the positions of a list box's selected items, [n,...].
+Result Selected(const Args& a) {
+  Target t = Locate(a);
+  if (!t) return t.error;
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutA(t.ctrl, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
+    return {kNotFound, "no answer"};
+  std::string out = "[";
+  for (LRESULT i = 0; i < static_cast<LRESULT>(count); ++i) {
+    DWORD_PTR selected = 0;
+    SendMessageTimeoutA(t.ctrl, LB_GETSEL, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &selected);
+    if (static_cast<LRESULT>(selected) > 0) out += (out.size() > 1 ? "," : "") + Num(i);
+  }
+  return {kOk, out + "]"};
+}
+
+// checked <title> <id>: a check box's or option button's state, 0 (clear),
+// 1 (checked) or 2 (indeterminate).
+Result Checked(const Args& a) {
+  Target t = Locate(a);
+  if (!t) return t.error;
+  DWORD_PTR state = 0;
+  if (!SendMessageTimeoutA(t.ctrl, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &state))
+    return {kNotFound, "no answer"};
+  return {kOk, Num(static_cast<LRESULT>(state))};
+}
+
+// The control that has the keyboard focus on the window's thread, or the
+// window itself when none has.
+HWND FocusOf(HWND top) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) || !info.hwndFocus) return top;
+  return info.hwndFocus;
+}
+
+// key <title> <id> <virtual key>: a key press and release posted to the
+// control, or with id 0 to the control that has the focus, so the window's
+// message loop takes it as typed (Tab, Escape, Enter, the arrows). The shift
+// and control keys are not held.
+Result Key(const Args& a) {
+  long vk = 0;
+  if (a.size() < 4 || !ParseInt(a[3], &vk) || vk <= 0 || vk > 0xFE)
+    return {kUsage, "usage: key <title> <id> <virtual key code>"};
+  Target t = Locate(a);
+  if (!t) return t.error;
+  HWND target = t.ctrl == t.top ? FocusOf(t.top) : t.ctrl;
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC)) << 16;
+  PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(vk), 1 | scan);
+  PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(1 | scan | 0xC0000000L));
+  return {kOk, "ok"};
+}
+
+// focus <title>: the control of the window's thread that has the focus:
+// {"id":..,"class":..}, id 0 when it is no child of the window.
+Result Focus(const Args& a) {
+  if (a.size() < 2) return {kUsage, "usage: focus <title>"};
+  HWND top = FindTop(Decode(a[1]));
+  if (!top) return {kNotFound, "no window"};
+  HWND focus = FocusOf(top);
+  const long id = focus != top && IsChild(top, focus) ? GetDlgCtrlID(focus) : 0;
+  return {kOk, "{\"id\":" + Num(id) + ",\"class\":" + Json(ClassOf(focus)) + "}"};
+}
+
 // dlu <x> <y> <w> <h>: the pixels that these dialog units give, each value on
 // its own as the dialog manager converts a template item's x, y, cx and cy, in
 // a dialog whose template font is "MS Sans Serif" 8 point. Answers [x,y,w,h].
@@ -754,6 +899,11 @@ const struct {
               {"hold-mutex", HoldMutex},
               {"release-mutex", ReleaseMutex},
               {"dlu", Dlu},
+              {"select", Select},
+              {"selected", Selected},
+              {"checked", Checked},
+              {"key", Key},
+              {"focus", Focus},
               {"sleep", Pause}};
 
 Result Run(const Args& a) {
