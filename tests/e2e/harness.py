@@ -43,14 +43,21 @@ def loopback_port(address):
 
 SITE_PORT = loopback_port(SITE_URL)
 
-# Titles of the program's other windows (English texts).
+# Titles of the program's other windows (English texts). The download
+# window's caption counts down once it has found nothing new.
 EPISODE_CHECK_TITLE = "Updating TV Shows properties"
+DOWNLOAD_WINDOW_TITLE = "Downloading new torrents"
+COUNTDOWN_TITLES = "Closing in *"  # a driver title pattern
 
 # Control IDs of the episode-check dialog.
 LOAD_BAR = 1012
 CURRENT_SHOW_LABEL = 1013
 CHECK_COUNTER_LABEL = 1014
 CANCEL_CHECK_BUTTON = 1015
+
+# Control IDs of the new-episode download window.
+DOWNLOAD_LABEL = 1034
+DOWNLOAD_CLOSE_BUTTON = 1015
 
 # Control IDs of the main window.
 SHOW_LIST = 1003
@@ -608,6 +615,19 @@ class Scenario:
         for w in result:
             w["title"] = w["title"].encode("latin-1").decode("cp1252", errors="surrogateescape")
         return result
+
+    def close_download_window(self, timeout_ms=15000):
+        """Waits until the new-episode download window has found nothing new
+        (its caption counts down to the end of the program), presses its
+        Close button and waits until it is gone. Returns its label's text."""
+        code, text = self.drive("wait-window", COUNTDOWN_TITLES, timeout_ms)
+        if code != 0:
+            raise HarnessError("no download window counting down; windows now: %r" % (self.windows(),))
+        label = from_driver_text(self.ask("text", COUNTDOWN_TITLES, DOWNLOAD_LABEL))
+        self.ask("click", COUNTDOWN_TITLES, DOWNLOAD_CLOSE_BUTTON)
+        if not self.wait_gone(COUNTDOWN_TITLES, 5000):
+            raise HarnessError("the download window stayed after its Close button")
+        return label
 
     def end_session(self, title=TITLE, timeout_ms=5000):
         """What the system sends a window when the user logs off: first
