@@ -20,6 +20,16 @@ inline constexpr COLORREF kAboutText = RGB(40, 46, 94);
 inline constexpr COLORREF kAboutBackground = RGB(224, 223, 227);
 inline constexpr COLORREF kProgressBar = RGB(30, 180, 0);
 inline constexpr COLORREF kProgressBackground = RGB(221, 225, 228);
+// The settings pages' season and episode displays while they can be changed
+// (inactive ones are labels).
+inline constexpr COLORREF kActiveDisplayText = RGB(224, 223, 227);
+inline constexpr COLORREF kActiveDisplayBackground = RGB(0, 6, 54);
+// The blacklist dialog's two lists: candidates black on white, blacklisted
+// shows white on black.
+inline constexpr COLORREF kCandidateListText = RGB(0, 0, 0);
+inline constexpr COLORREF kCandidateListBackground = RGB(255, 255, 255);
+inline constexpr COLORREF kBlacklistedListText = RGB(255, 255, 255);
+inline constexpr COLORREF kBlacklistedListBackground = RGB(0, 0, 0);
 
 // "Tahoma" at the given point size for the window's screen.
 GdiObject MakeTahoma(HWND window, int points, bool bold);

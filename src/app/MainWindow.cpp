@@ -12,7 +12,9 @@
 #include "store/Counters.h"
 #include "store/UserLists.h"
 #include "support/ShellOpen_win.h"
+#include "ui/BlacklistDialog.h"
 #include "ui/DownloadWindow.h"
+#include "ui/SettingsPages.h"
 #include "ui/ShowListBox.h"
 #include "update/UpdateCheck.h"
 
@@ -217,11 +219,13 @@ void MainWindow::OpenNewEpisodeDownloadWindow() {
 }
 
 void MainWindow::OpenFavoriteSettingsPages() {
-  // The favourite settings pages open here, owned by this window.
+  // The pages rewrite the counts themselves when they close.
+  SettingsPages(app_).Run(hwnd_);
 }
 
 void MainWindow::OpenBlacklistDialog() {
-  // The blacklist dialog opens here, owned by this window.
+  // Each move rewrites the show list and the counts at once.
+  BlacklistDialog(app_).Run(hwnd_);
 }
 
 // --- Reactions ---------------------------------------------------------------
