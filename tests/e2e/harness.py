@@ -432,6 +432,15 @@ class Scenario:
         target.parent.mkdir(parents=True, exist_ok=True)
         target.write_bytes(body if isinstance(body, bytes) else body.encode("cp1252"))
 
+    def serve_shows(self, shows, episodes=None):
+        """The show list page of these (path, title) shows, and an episode page
+        for each: with the episodes `episodes` gives for its title
+        ({title: [(code, size), ...]}), else with none, so that nothing of
+        it is ever new."""
+        self.serve("/showlist/", show_list_page(shows))
+        for path, title in shows:
+            self.serve(episode_page_path(path), episode_page(title, (episodes or {}).get(title, [])))
+
     def route(self, path, **behaviour):
         """A special answer for `path`: status=, body=, silent=True, stall=True, delay_ms=."""
         self.fixture_site.routes[path] = behaviour
