@@ -187,6 +187,7 @@ def test_the_check_dialog_names_each_favourite_while_its_page_is_read(app):
     offer = app.message_box("Epiloom", timeout_ms=15000)
     app.answer("no")
     app.wait_gone(DOWNLOADS)
+    app.screenshot("idle-after-hand-off")
     titles = titles_seen(app)
     assert app.close_and_wait(proc) == 0
 
