@@ -78,6 +78,11 @@ void EpisodeCheckDialog::StartCheck() {
   }
 }
 
+void EpisodeCheckDialog::OnCommand(int controlId, int notification) {
+  // Cancel ends the dialog at once; OnDestroy abandons the check.
+  if (controlId == ids::kCancelCheckButton && (notification == 0 || notification == 1)) End(0);
+}
+
 void EpisodeCheckDialog::OnTimer(UINT_PTR timerId) {
   if (timerId != ids::kLoadBarTimer) return;
   loadBar_.Advance(Control(ids::kLoadBar));

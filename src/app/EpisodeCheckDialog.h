@@ -23,6 +23,7 @@ class EpisodeCheckDialog : public Dialog {
 
  private:
   void OnInit() override;
+  void OnCommand(int controlId, int notification) override;
   void OnTimer(UINT_PTR timerId) override;
   void OnDestroy() override;
 

@@ -1,5 +1,8 @@
 #include "app/Look.h"
 
+#include <commctrl.h>
+#include <uxtheme.h>
+
 namespace epiloom::win {
 
 GdiObject MakeTahoma(HWND window, int points, bool bold) {
@@ -9,6 +12,14 @@ GdiObject MakeTahoma(HWND window, int points, bool bold) {
   return GdiObject(::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                                  "Tahoma"));
+}
+
+void SetProgressBarColors(HWND bar, COLORREF barColor, COLORREF background) {
+  // A theme name that no theme has turns visual styles off for the bar; an
+  // empty one is refused by Wine's uxtheme.
+  ::SetWindowTheme(bar, L" ", L" ");
+  ::SendMessageA(bar, PBM_SETBARCOLOR, 0, barColor);
+  ::SendMessageA(bar, PBM_SETBKCOLOR, 0, background);
 }
 
 ColorAnswer::ColorAnswer(COLORREF background) : background_(background), brush_(::CreateSolidBrush(background)) {}

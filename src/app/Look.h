@@ -34,6 +34,9 @@ inline constexpr COLORREF kBlacklistedListBackground = RGB(0, 0, 0);
 // "Tahoma" at the given point size for the window's screen.
 GdiObject MakeTahoma(HWND window, int points, bool bold);
 
+// Gives a progress bar its own colours (visual styles would ignore them).
+void SetProgressBarColors(HWND bar, COLORREF barColor, COLORREF background);
+
 // A solid background and the answer to WM_CTLCOLOR* for what is painted on it.
 class ColorAnswer {
  public:

@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "app/EpisodeCheckDialog.h"
 #include "app/MainWindowIds.h"
@@ -27,8 +26,6 @@ constexpr int kSpinnerFrames = 31;
 // Sent by the update worker for each translation it installed: the code's
 // two characters in wParam. The menu is only ever touched on this thread.
 constexpr UINT kLanguageAddedMessage = WM_APP + 1;
-constexpr int kShowPopupCommand = 1001;
-constexpr int kFavouritePopupCommand = 1002;
 
 std::string WindowTitle() { return std::string(" Epiloom [by ardmoor] ") + settings::kVersionLabel; }
 
@@ -59,7 +56,7 @@ bool Clicked(int notification) { return notification == 0 || notification == 1; 
 }  // namespace
 
 MainWindow::MainWindow(std::shared_ptr<Application> app)
-    : app_(std::move(app)), spinner_("LOADING", kSpinnerFrames, app_->spinnerFrame) {}
+    : app_(std::move(app)), spinner_("LOADING", kSpinnerFrames, app_->spinnerFrame), showList_(app_) {}
 
 INT_PTR MainWindow::Run(HWND parent) {
   DialogTemplate dialogTemplate = MainWindowTemplate();
@@ -71,9 +68,11 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
       // The list's own handler draws; the window's answer stays 0.
-      if (wParam == static_cast<WPARAM>(ids::kShowList)) {
-        ui::HandleShowListItemMessage(Control(ids::kShowList), message, wParam, lParam);
-      }
+      if (wParam == static_cast<WPARAM>(ids::kShowList)) showList_.OnItemMessage(message, wParam, lParam);
+      return true;
+    case WM_CONTEXTMENU:
+      if (::GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) != ids::kShowList) return false;
+      showList_.OnContextMenu(lParam, showPopupMenu_.get(), favouritePopupMenu_.get());
       return true;
     case kLanguageAddedMessage: {
       const char code[3] = {static_cast<char>(LOBYTE(wParam)), static_cast<char>(HIBYTE(wParam)), 0};
@@ -281,17 +280,13 @@ void MainWindow::SetUpControls() {
   houseColors_ = std::make_unique<ColorAnswer>(kBackground);
   aboutColors_ = std::make_unique<ColorAnswer>(kAboutBackground);
 
-  const HWND progress = Control(ids::kUpdateProgressBar);
-  // Visual styles would ignore the bar's own colours.
-  ::SetWindowTheme(progress, L"", L"");
-  ::SendMessageA(progress, PBM_SETBARCOLOR, 0, kProgressBar);
-  ::SendMessageA(progress, PBM_SETBKCOLOR, 0, kProgressBackground);
+  SetProgressBarColors(Control(ids::kUpdateProgressBar), kProgressBar, kProgressBackground);
 
   refreshImage_.Reset(::LoadImageA(::GetModuleHandleA(nullptr), "REFRESH", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
   ::SendDlgItemMessageA(hwnd_, ids::kRefreshButton, BM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(refreshImage_.get()));
 
-  ui::SubclassShowList(Control(ids::kShowList));
+  showList_.Attach(hwnd_, Control(ids::kShowList));
 
   const HFONT small = Font(8, false);
   SetControlFont(ids::kBlacklistLabel, small);
@@ -357,9 +352,9 @@ void MainWindow::ChooseLanguage() {
 void MainWindow::ApplyLanguageTexts() {
   Application& app = *app_;
   showPopupMenu_.Reset(::CreatePopupMenu());
-  ::AppendMenuA(showPopupMenu_.get(), MF_STRING, kShowPopupCommand, app.texts[TextKey::PopupMenu1].c_str());
+  ::AppendMenuA(showPopupMenu_.get(), MF_STRING, ids::kShowPopupCommand, app.texts[TextKey::PopupMenu1].c_str());
   favouritePopupMenu_.Reset(::CreatePopupMenu());
-  ::AppendMenuA(favouritePopupMenu_.get(), MF_STRING | MF_GRAYED, kFavouritePopupCommand,
+  ::AppendMenuA(favouritePopupMenu_.get(), MF_STRING | MF_GRAYED, ids::kFavouritePopupCommand,
                 app.texts[TextKey::PopupMenu2].c_str());
 
   MainWindowView view(hwnd_);
@@ -377,7 +372,7 @@ void MainWindow::SaveRunState() {
 }
 
 void MainWindow::OnDestroy() {
-  ui::RestoreShowList(Control(ids::kShowList));
+  showList_.Detach();
   mainWorker_.Abandon(&app_->store.mutex);
   SaveRunState();
 }

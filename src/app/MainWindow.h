@@ -10,6 +10,7 @@
 #include "app/FrameAnimation.h"
 #include "app/PolledWorker.h"
 #include "support/Win32Handles_win.h"
+#include "ui/ShowListBox.h"
 
 namespace epiloom::win {
 
@@ -64,6 +65,7 @@ class MainWindow : public Dialog {
 
   PolledWorker mainWorker_;
   FrameAnimation spinner_;
+  ui::ShowListBox showList_;
 
   MenuHandle languageMenu_;
   int languageMenuCount_ = 0;

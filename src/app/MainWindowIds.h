@@ -16,6 +16,10 @@ inline constexpr int kBottomRule = 1036;
 inline constexpr int kAboutLine = 1037;
 inline constexpr int kUpdateProgressBar = 1038;
 
+// Commands of the show list's two context menus.
+inline constexpr int kShowPopupCommand = 1001;
+inline constexpr int kFavouritePopupCommand = 1002;
+
 inline constexpr unsigned kUpdatePhaseTimer = 1424;
 inline constexpr unsigned kShowListPhaseTimer = 1425;
 

@@ -1,7 +1,6 @@
 #include "ui/DownloadWindow.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "app/MainWindowIds.h"
 #include "app/WindowMessageBoxes.h"
@@ -57,12 +56,7 @@ INT_PTR DownloadWindow::Run(HWND mainWindow) {
 }
 
 void DownloadWindow::OnInit() {
-  const HWND bar = Control(ids::kDownloadProgressBar);
-  // Visual styles would ignore the bar's own colours. A theme name that no
-  // theme has turns them off; an empty one is refused by Wine's uxtheme.
-  ::SetWindowTheme(bar, L" ", L" ");
-  ::SendMessageA(bar, PBM_SETBARCOLOR, 0, kLabelText);
-  ::SendMessageA(bar, PBM_SETBKCOLOR, 0, kBackground);
+  SetProgressBarColors(Control(ids::kDownloadProgressBar), kLabelText, kBackground);
   const HFONT bold = Font(8, true);
   SetControlFont(ids::kDownloadLabel, bold);
   SetControlFont(ids::kDownloadCancelButton, bold);

@@ -1,16 +1,98 @@
 #include "ui/ShowListBox.h"
 
+#include <windowsx.h>
+
+#include "app/MainWindowIds.h"
+#include "app/MainWindowView.h"
+#include "store/Counters.h"
+#include "store/ShowListEdits.h"
+
 namespace epiloom::ui {
 namespace {
 
-// The list box's own procedure, saved when the list is subclassed.
-WNDPROC ShowListOldProc = nullptr;
+// Item data of a ticked show (a favourite) and of the others.
+constexpr LPARAM kFavorite = -1;
 
-LRESULT CALLBACK ShowListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  return ::CallWindowProcA(ShowListOldProc, list, message, wParam, lParam);
+// The check box's columns in the item, in pixels.
+constexpr LONG kBoxLeft = 2;
+constexpr LONG kBoxRight = 15;
+
+bool AskYesNo(HWND owner, const std::string& caption, const std::string& text, UINT icon) {
+  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_YESNO | icon | MB_TASKMODAL) == IDYES;
 }
 
-LRESULT DrawItem(HWND list, UINT message, WPARAM wParam, const DRAWITEMSTRUCT& item) {
+}  // namespace
+
+void ShowListBox::Attach(HWND mainWindow, HWND list) {
+  mainWindow_ = mainWindow;
+  list_ = list;
+  ::SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  oldProc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShowListBox::Procedure)));
+}
+
+void ShowListBox::Detach() {
+  if (oldProc_ == nullptr) return;
+  ::SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+  ::SetWindowLongPtrA(list_, GWLP_USERDATA, 0);
+  oldProc_ = nullptr;
+}
+
+LRESULT CALLBACK ShowListBox::Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* box = reinterpret_cast<ShowListBox*>(::GetWindowLongPtrA(list, GWLP_USERDATA));
+  if (box == nullptr || box->oldProc_ == nullptr) return ::DefWindowProcA(list, message, wParam, lParam);
+  // No exception may unwind into the system's code that called us.
+  try {
+    return box->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    return box->Forward(message, wParam, lParam);
+  }
+}
+
+LRESULT ShowListBox::Forward(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::CallWindowProcA(oldProc_, list_, message, wParam, lParam);
+}
+
+LRESULT ShowListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE) {
+        const auto current = static_cast<int>(::SendMessageA(list_, LB_GETCURSEL, 0, 0));
+        if (current == LB_ERR) break;
+        Toggle(current);
+        return 0;  // consumed, whatever the answer
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      // Only a plain left click: no other button or modifier key held.
+      if (wParam == MK_LBUTTON) {
+        const auto item = static_cast<int>(LOWORD(::SendMessageA(list_, LB_ITEMFROMPOINT, 0, lParam)));
+        RECT rect{};
+        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (::SendMessageA(list_, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect)) !=
+                LB_ERR &&
+            point.x >= kBoxLeft && point.x <= kBoxRight && point.y >= rect.top && point.y < rect.bottom) {
+          Toggle(item);
+        }
+      }
+      break;  // passed on, so the click also selects the item
+    default:
+      break;
+  }
+  return Forward(message, wParam, lParam);
+}
+
+void ShowListBox::OnItemMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (oldProc_ == nullptr) return;
+  if (message == WM_DRAWITEM) {
+    DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), wParam);
+    return;
+  }
+  // Measuring keeps the list box's default item height.
+  Forward(message, wParam, lParam);
+}
+
+LRESULT ShowListBox::DrawItem(const DRAWITEMSTRUCT& item, WPARAM wParam) {
   if (item.itemID == static_cast<UINT>(-1)) return 0;
 
   if (item.itemAction == ODA_DRAWENTIRE || item.itemAction == ODA_SELECT) {
@@ -22,9 +104,9 @@ LRESULT DrawItem(HWND list, UINT message, WPARAM wParam, const DRAWITEMSTRUCT& i
 
     // Names are at most 42 characters; a longer string is drawn cut.
     char name[64] = {};
-    const LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, item.itemID, 0);
+    const LRESULT length = ::SendMessageA(list_, LB_GETTEXTLEN, item.itemID, 0);
     if (length >= 0 && length < static_cast<LRESULT>(sizeof name)) {
-      ::SendMessageA(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name));
+      ::SendMessageA(list_, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name));
     }
     ::TextOutA(dc, 18, rect.top + 2, name, static_cast<int>(::lstrlenA(name)));
 
@@ -32,7 +114,7 @@ LRESULT DrawItem(HWND list, UINT message, WPARAM wParam, const DRAWITEMSTRUCT& i
       RECT selected{16, rect.top, rect.right, rect.bottom};
       ::InvertRect(dc, &selected);
     }
-    RECT box{2, rect.top + 2, 15, rect.bottom - 1};
+    RECT box{kBoxLeft, rect.top + 2, kBoxRight, rect.bottom - 1};
     UINT state = DFCS_BUTTONCHECK;
     if (item.itemData != 0) state |= DFCS_CHECKED;
     ::DrawFrameControl(dc, &box, DFC_BUTTON, state);
@@ -42,27 +124,83 @@ LRESULT DrawItem(HWND list, UINT message, WPARAM wParam, const DRAWITEMSTRUCT& i
     RECT rect = item.rcItem;
     ::DrawFocusRect(item.hDC, &rect);
   }
-  return ::CallWindowProcA(ShowListOldProc, list, message, wParam, reinterpret_cast<LPARAM>(&item));
+  return Forward(WM_DRAWITEM, wParam, reinterpret_cast<LPARAM>(&item));
 }
 
-}  // namespace
-
-void SubclassShowList(HWND list) {
-  ShowListOldProc = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShowListProc)));
+std::string ShowListBox::ItemText(int item) const {
+  const LRESULT length = ::SendMessageA(list_, LB_GETTEXTLEN, static_cast<WPARAM>(item), 0);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  ::SendMessageA(list_, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
 }
 
-void RestoreShowList(HWND list) {
-  if (ShowListOldProc == nullptr) return;
-  ::SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShowListOldProc));
-  ShowListOldProc = nullptr;
+void ShowListBox::RefreshCounts() {
+  win::MainWindowView view(mainWindow_);
+  RefreshCounters(app_->store, view, app_->texts);
 }
 
-LRESULT HandleShowListItemMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DRAWITEM) return DrawItem(list, message, wParam, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-  // Measuring keeps the list box's default item height.
-  if (ShowListOldProc == nullptr) return 0;
-  return ::CallWindowProcA(ShowListOldProc, list, message, wParam, lParam);
+void ShowListBox::Toggle(int item) {
+  const LRESULT flag = ::SendMessageA(list_, LB_GETITEMDATA, static_cast<WPARAM>(item), 0);
+  if (flag == LB_ERR) return;
+  const bool tick = flag == 0;
+  const std::string name = ItemText(item);
+  if (!AskYesNo(mainWindow_, "Epiloom", ToggleQuestion(app_->texts, name, tick),
+                tick ? MB_ICONQUESTION : MB_ICONSTOP)) {
+    return;
+  }
+  // Refused when the show is not in the table or the favourites could not
+  // be read: then the box keeps its state, as the store does.
+  if (!ToggleFavorite(app_->store, name, tick)) return;
+  ::SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(item), tick ? kFavorite : 0);
+  RECT rect{};
+  ::SendMessageA(list_, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect));
+  ::InvalidateRect(list_, &rect, FALSE);
+  ::UpdateWindow(list_);
+  RefreshCounts();
+}
+
+void ShowListBox::OnContextMenu(LPARAM position, HMENU showMenu, HMENU favouriteMenu) {
+  auto current = static_cast<int>(::SendMessageA(list_, LB_GETCURSEL, 0, 0));
+  POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  if (at.x == -1 || at.y == -1) {
+    // From the keyboard: under the selected item, a quarter of the way in.
+    if (current == LB_ERR) return;
+    RECT client{};
+    ::GetClientRect(list_, &client);
+    const auto top = static_cast<int>(::SendMessageA(list_, LB_GETTOPINDEX, 0, 0));
+    const auto height = static_cast<int>(::SendMessageA(list_, LB_GETITEMHEIGHT, 0, 0));
+    at = {client.right / 4, (current - top) * height + height};
+    ::ClientToScreen(list_, &at);
+  } else {
+    POINT inList = at;
+    ::ScreenToClient(list_, &inList);
+    const auto under = static_cast<int>(
+        LOWORD(::SendMessageA(list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y))));
+    const auto count = static_cast<int>(::SendMessageA(list_, LB_GETCOUNT, 0, 0));
+    if (under < count && under != current) {
+      ::SendMessageA(list_, LB_SETCURSEL, static_cast<WPARAM>(under), 0);
+      current = under;
+    }
+  }
+  if (current == LB_ERR) return;
+
+  const bool favorite = ::SendMessageA(list_, LB_GETITEMDATA, static_cast<WPARAM>(current), 0) != 0;
+  const int command = static_cast<int>(::TrackPopupMenu(favorite ? favouriteMenu : showMenu,
+                                                        TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x,
+                                                        at.y, 0, mainWindow_, nullptr));
+  if (command == ids::kShowPopupCommand) OfferBlacklisting(current);
+}
+
+void ShowListBox::OfferBlacklisting(int item) {
+  const std::string name = ItemText(item);
+  const Question question = BlacklistQuestion(app_->texts, name);
+  if (!AskYesNo(mainWindow_, question.caption, question.text, MB_ICONEXCLAMATION)) return;
+  // Refused when the blacklist could not be read: the show stays listed.
+  if (!BlacklistListedShow(app_->store, name)) return;
+  ::SendMessageA(list_, LB_DELETESTRING, static_cast<WPARAM>(item), 0);
+  RefreshCounts();
 }
 
 }  // namespace epiloom::ui

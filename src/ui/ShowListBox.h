@@ -1,17 +1,51 @@
-// The show list of the main window: an owner-drawn list box with a check box
-// per show, ticked for the user's favourites (item data -1).
+// The main window's show list: an owner-drawn list box with a check box per
+// show, ticked for the user's favourites (item data -1). A tick or an untick
+// (a click in the box, or the space bar on the selection) adds or removes the
+// favourite after a question; the context menu moves a show to the blacklist.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+
+#include "app/Application.h"
+
 namespace epiloom::ui {
 
-// Replaces the list box's window procedure with the show list's own,
-// keeping the previous one to forward to; RestoreShowList puts it back.
-void SubclassShowList(HWND list);
-void RestoreShowList(HWND list);
+class ShowListBox {
+ public:
+  explicit ShowListBox(std::shared_ptr<Application> app) : app_(std::move(app)) {}
+  ShowListBox(const ShowListBox&) = delete;
+  ShowListBox& operator=(const ShowListBox&) = delete;
 
-// Draw-item and measure-item messages of the list, passed on by the main window.
-LRESULT HandleShowListItemMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+  // Replaces the list box's window procedure with the show list's own,
+  // keeping the previous one (ShowListOldProc) to forward to; Detach puts it
+  // back. The questions are owned by `mainWindow`.
+  void Attach(HWND mainWindow, HWND list);
+  void Detach();
+
+  // Draw-item and measure-item messages of the list, passed on by the main window.
+  void OnItemMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // WM_CONTEXTMENU of the list (screen position in lParam, -1 from the
+  // keyboard): the show's menu, or the favourite's disabled one.
+  void OnContextMenu(LPARAM position, HMENU showMenu, HMENU favouriteMenu);
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Forward(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT DrawItem(const DRAWITEMSTRUCT& item, WPARAM wParam);
+
+  void Toggle(int item);
+  void OfferBlacklisting(int item);
+  std::string ItemText(int item) const;
+  void RefreshCounts();
+
+  std::shared_ptr<Application> app_;
+  HWND mainWindow_ = nullptr;
+  HWND list_ = nullptr;
+  WNDPROC oldProc_ = nullptr;  // ShowListOldProc
+};
 
 }  // namespace epiloom::ui
