@@ -142,8 +142,11 @@ void ShowListBox::RefreshCounts() {
 }
 
 void ShowListBox::Toggle(int item) {
+  // A favourite's item data (-1) is the value of LB_ERR, so the item is
+  // checked against the count instead of the answer.
+  const auto count = static_cast<int>(::SendMessageA(list_, LB_GETCOUNT, 0, 0));
+  if (item < 0 || item >= count) return;
   const LRESULT flag = ::SendMessageA(list_, LB_GETITEMDATA, static_cast<WPARAM>(item), 0);
-  if (flag == LB_ERR) return;
   const bool tick = flag == 0;
   const std::string name = ItemText(item);
   if (!AskYesNo(mainWindow_, "Epiloom", ToggleQuestion(app_->texts, name, tick),

@@ -289,14 +289,22 @@ Result Window(const Args& a) {
                    ",\"enabled\":" + Bool(IsWindowEnabled(hwnd)) + ",\"owner\":" + Json(OwnerTitle(hwnd)) + "}"};
 }
 
-// list <title> <id>: a list box's items with their item data.
+// list <title> <id>: a list box's items with their item data, its top index,
+// item height and client rect.
 Result List(const Args& a) {
   Target t = Locate(a);
   if (!t) return t.error;
   DWORD_PTR count = 0;
   if (!SendMessageTimeoutA(t.ctrl, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
     return {kNotFound, "no answer"};
-  std::string out = "{\"count\":" + Num(static_cast<LRESULT>(count)) + ",\"items\":[";
+  DWORD_PTR top = 0, height = 0;
+  SendMessageTimeoutA(t.ctrl, LB_GETTOPINDEX, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &top);
+  SendMessageTimeoutA(t.ctrl, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &height);
+  RECT client{};
+  GetClientRect(t.ctrl, &client);
+  std::string out = "{\"count\":" + Num(static_cast<LRESULT>(count)) + ",\"top\":" + Num(static_cast<LRESULT>(top)) +
+                    ",\"height\":" + Num(static_cast<LRESULT>(height)) + ",\"client\":" + RectJson(client) +
+                    ",\"items\":[";
   // Under Wine the A form of LB_GETTEXT comes back from another process
   // unconverted (UTF-16), so the W form is asked and converted here.
   for (LRESULT i = 0; i < static_cast<LRESULT>(count); ++i) {
@@ -374,23 +382,33 @@ Result Close(const Args& a) {
   return {kOk, "ok"};
 }
 
-// real-click <title> <id> <left|double>: the cursor to the control's middle,
-// then button presses through the system's input queue (SendInput), so the
-// click reaches whatever window lies under the cursor, as a user's would.
+// real-click <title> <id> <left|double|right> [<x> <y>]: the cursor to the
+// control's middle (or to x, y in its client pixels), then button presses
+// through the system's input queue (SendInput), so the click reaches whatever
+// window lies under the cursor, as a user's would.
 Result RealClick(const Args& a) {
-  if (a.size() < 4 || (a[3] != "left" && a[3] != "double"))
-    return {kUsage, "usage: real-click <title> <id> <left|double>"};
+  long x = 0, y = 0;
+  const bool at = a.size() >= 6;
+  if (a.size() < 4 || (a[3] != "left" && a[3] != "double" && a[3] != "right") ||
+      (at && (!ParseInt(a[4], &x) || !ParseInt(a[5], &y))))
+    return {kUsage, "usage: real-click <title> <id> <left|double|right> [<x> <y>]"};
   Target t = Locate(a);
   if (!t) return t.error;
   if (!IsWindowVisible(t.ctrl)) return {kNotClickable, "hidden"};
   RECT r{};
   GetWindowRect(t.ctrl, &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  if (at) {
+    p = {x, y};
+    ClientToScreen(t.ctrl, &p);
+  }
+  SetCursorPos(p.x, p.y);
   Sleep(50);  // the move is seen before the press
   INPUT press[2] = {};
   press[0].type = press[1].type = INPUT_MOUSE;
-  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  const bool right = a[3] == "right";
+  press[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
   for (int n = a[3] == "double" ? 2 : 1; n > 0; --n) {
     if (SendInput(2, press, sizeof(INPUT)) != 2) return {kNotFound, "input refused"};
     if (n > 1) Sleep(30);  // well inside the double-click time
@@ -614,6 +632,38 @@ HWND WaitMenuWindow(DWORD timeoutMs) {
     return menu && IsWindowVisible(menu);
   });
   return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+// menu-rect <ms> [<title> <id>]: where the popup menu window (class #32768)
+// on screen lies: {"rect":[l,t,r,b]} in screen pixels, or in client pixels of
+// the control when one is named.
+Result MenuRect(const Args& a) {
+  HWND window = WaitMenuWindow(MsArg(a, 1));
+  if (!window) return {kNotFound, "no popup menu shown"};
+  RECT r{};
+  GetWindowRect(window, &r);
+  if (a.size() >= 4) {
+    Target t = Locate(a, 2);
+    if (!t) return t.error;
+    MapWindowPoints(HWND_DESKTOP, t.ctrl, reinterpret_cast<POINT*>(&r), 2);
+  }
+  return {kOk, "{\"rect\":" + RectJson(r) + "}"};
+}
+
+// context-menu <title> <id> <x|-1> <y|-1>: WM_CONTEXTMENU posted to the
+// control (wParam: the control), at these client pixels of the control (sent
+// as screen pixels), or -1 -1 as the menu key of the keyboard gives.
+Result ContextMenu(const Args& a) {
+  long x = 0, y = 0;
+  if (a.size() < 5 || !ParseInt(a[3], &x) || !ParseInt(a[4], &y))
+    return {kUsage, "usage: context-menu <title> <id> <x|-1> <y|-1>"};
+  Target t = Locate(a);
+  if (!t) return t.error;
+  POINT p{x, y};
+  if (x != -1 || y != -1) ClientToScreen(t.ctrl, &p);
+  PostMessageA(t.ctrl, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(t.ctrl),
+               MAKELPARAM(static_cast<short>(p.x), static_cast<short>(p.y)));
+  return {kOk, "ok"};
 }
 
 // menu-items <ms>: the items of the popup menu on screen. Wine 8 keeps menus
@@ -894,6 +944,8 @@ const struct {
               {"msgbox", MsgBox},
               {"answer", Answer},
               {"menu-items", MenuItems},
+              {"menu-rect", MenuRect},
+              {"context-menu", ContextMenu},
               {"menu-pick", MenuPick},
               {"menu-marks", MenuMarks},
               {"hold-mutex", HoldMutex},
