@@ -7,18 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/ByLabel.h"
 #include "i18n/LanguageTexts.h"
 
 namespace epiloom {
 namespace {
 
-// Names each case of a table after its label.
-struct ByLabel {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return info.param.label;
-  }
-};
+using testing::ByLabel;
 
 constexpr LocalDate kValentines{2013, 2, 14};
 

@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 
+#include "fakes/ByLabel.h"
 #include "fakes/Fakes.h"
 #include "site/ShowListPageReference.h"
 #include "store/ShowTable.h"
@@ -23,12 +24,7 @@ using testing::FakeProgramFolder;
 using testing::Element;
 using testing::RecordingShowListView;
 
-struct ByLabel {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return info.param.label;
-  }
-};
+using testing::ByLabel;
 
 // One show entry as the site writes it: the link target ends in "/".
 std::string Entry(std::string_view path, std::string_view title) {

@@ -4,18 +4,13 @@
 
 #include <algorithm>
 
+#include "fakes/ByLabel.h"
 #include "store/UserLists.h"
 
 namespace epiloom {
 namespace {
 
-// Names each case of a table after its label.
-struct ByLabel {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return info.param.label;
-  }
-};
+using testing::ByLabel;
 
 using Names = std::vector<std::string>;
 

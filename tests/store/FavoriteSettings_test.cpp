@@ -2,18 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/ByLabel.h"
 #include "store/UserLists.h"
 
 namespace epiloom {
 namespace {
 
-// Names each case of a table after its label.
-struct ByLabel {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return info.param.label;
-  }
-};
+using testing::ByLabel;
 
 ShowRecord Show(std::string name, std::string pagePath, std::string lastWatched, std::int16_t quality,
                 std::vector<std::string> codes = {}) {

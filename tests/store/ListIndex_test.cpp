@@ -7,16 +7,12 @@
 #include <random>
 #include <string>
 
+#include "fakes/ByLabel.h"
+
 namespace epiloom {
 namespace {
 
-// Names each case of a table after its label.
-struct ByLabel {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return info.param.label;
-  }
-};
+using testing::ByLabel;
 
 std::size_t LiteralFind(std::string_view text, std::string_view name, std::string_view path) {
   return text.find(std::string(name) + "|" + std::string(path));

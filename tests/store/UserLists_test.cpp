@@ -5,18 +5,13 @@
 #include <functional>
 #include <optional>
 
+#include "fakes/ByLabel.h"
 #include "fakes/Fakes.h"
 
 namespace epiloom {
 namespace {
 
-// Names each case of a table after its label.
-struct ByLabel {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return info.param.label;
-  }
-};
+using testing::ByLabel;
 
 using testing::FakeProgramFolder;
 

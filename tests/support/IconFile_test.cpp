@@ -6,16 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "fakes/ByLabel.h"
+
 namespace epiloom {
 namespace {
 
-// Names each case of a table after its label.
-struct ByLabel {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return info.param.label;
-  }
-};
+using testing::ByLabel;
 
 // Bytes written out by hand, one value per byte.
 std::string Bytes(std::initializer_list<int> values) {
