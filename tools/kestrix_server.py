@@ -16,8 +16,13 @@ again on every request, may give a path a special behaviour:
    "/slow/": {"delay_ms": 800}}                           waits, then answers as usual
 
 A route may also carry "body_hex", "file" (a file under DIR), "content_type",
-"length" (the Content-Length a stalled answer announces) and "hold_s" (how
-long a silent or stalled connection is held, at most 20 s).
+"length" (the Content-Length a stalled answer announces), "unannounced" (no
+Content-Length header at all) and "hold_s" (how
+long a silent or stalled connection is held, at most 20 s). "pad_to" fills
+the body up with blanks to that many bytes; "cut" announces the length a
+stalled answer would, sends the body and closes the connection at once:
+
+   "/cut.dat": {"cut": true, "body": "first part"}       announced length never reached
 
    "/shows/7/x/": {"hold": true, "hold_s": 5}              answers late, but keeps the client reading
 
@@ -155,10 +160,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             ctype = site.content_type(self.path)
         else:
             ctype = guess_type(self.path.split("?", 1)[0])
-        length = int(route.get("length", len(body) * 2 + 1024)) if route.get("stall") else len(body)
+        cut_short = route.get("stall") or route.get("cut")
+        length = int(route.get("length", len(body) * 2 + 1024)) if cut_short else len(body)
         self.send_response(status)
         self.send_header("Content-Type", ctype)
-        self.send_header("Content-Length", str(length))
+        if not route.get("unannounced"):
+            self.send_header("Content-Length", str(length))
         self.send_header("Cache-Control", "no-cache")
         self.end_headers()
         if head:
@@ -170,6 +177,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if route.get("stall"):
             server.stopping.wait(hold)
+        if cut_short:
             self.close_connection = True
 
     def answer_held(self, route, site, head):
@@ -204,6 +212,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             pass  # the client gave up
 
     def body(self, route, site):
+        body = self.unpadded_body(route, site)
+        if body is not None and "pad_to" in route:
+            body += b" " * max(0, int(route["pad_to"]) - len(body))
+        return body
+
+    def unpadded_body(self, route, site):
         if "body" in route:
             return route["body"].encode("latin-1")
         if "body_hex" in route:
@@ -245,6 +259,12 @@ class KestrixServer(http.server.ThreadingHTTPServer):
         self.thread = threading.Thread(target=self.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True)
         self.thread.start()
         return self
+
+    def stop_listening(self):
+        """Closes the port: new connections are refused from now on, while
+        the answers already under way go on (held ones until released)."""
+        self.shutdown()
+        self.server_close()
 
     def stop(self):
         self.stopping.set()

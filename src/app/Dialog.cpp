@@ -19,6 +19,7 @@ bool Dialog::CreateModeless(HWND owner, DialogTemplate& dialogTemplate) {
 
 void Dialog::End(INT_PTR result) {
   if (hwnd_ == nullptr) return;
+  OnEnding();
   if (modal_) {
     ::EndDialog(hwnd_, result);
   } else {

@@ -40,6 +40,10 @@ class Dialog {
   virtual void OnTimer(UINT_PTR /*timerId*/) {}
   virtual void OnCancel() { End(0); }
   virtual void OnClose() { OnCancel(); }
+  // Called by End() before the dialog goes. A modal dialog is destroyed only
+  // once its message loop has returned, so work that must stop when the user
+  // ends the dialog stops here rather than in OnDestroy.
+  virtual void OnEnding() {}
   virtual void OnDestroy() {}
   // WM_CTLCOLOR*: by default labels in the house colour on the house background.
   virtual INT_PTR OnControlColor(UINT message, HDC dc, HWND control);

@@ -69,6 +69,9 @@ void EpisodeCheckDialog::StartCheck() {
       [app, dialog](const CancelToken& cancel) {
         EpisodeCheckDialogView view(dialog);
         EpisodeCheckJob job(app->store, app->fetcher, app->clock, view, settings::kSiteUrl, cancel);
+        // Downloads ahead that the check leaves running keep the fetcher.
+        job.pagesAtOnce = kEpisodePagesAtOnce;
+        job.fetcherOwner = app;
         return CheckEpisodePages(job);
       },
       [this](int result) { CheckEnded(result); });
@@ -79,7 +82,7 @@ void EpisodeCheckDialog::StartCheck() {
 }
 
 void EpisodeCheckDialog::OnCommand(int controlId, int notification) {
-  // Cancel ends the dialog at once; OnDestroy abandons the check.
+  // Cancel ends the dialog at once; OnEnding abandons the check.
   if (controlId == ids::kCancelCheckButton && (notification == 0 || notification == 1)) End(0);
 }
 
@@ -94,10 +97,13 @@ void EpisodeCheckDialog::CheckEnded(int result) {
   End(0);
 }
 
-void EpisodeCheckDialog::OnDestroy() {
+void EpisodeCheckDialog::OnEnding() {
   // Cancel and the close box end the dialog at once: a check still running
-  // is abandoned and writes nothing more.
+  // is abandoned and writes nothing more, even if its page arrives before
+  // the modal loop has returned and the window is destroyed.
   worker_.Abandon(&app_->store.mutex);
 }
+
+void EpisodeCheckDialog::OnDestroy() { worker_.Abandon(&app_->store.mutex); }
 
 }  // namespace epiloom::win

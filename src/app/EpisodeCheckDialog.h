@@ -25,6 +25,7 @@ class EpisodeCheckDialog : public Dialog {
   void OnInit() override;
   void OnCommand(int controlId, int notification) override;
   void OnTimer(UINT_PTR timerId) override;
+  void OnEnding() override;
   void OnDestroy() override;
 
   void StartCheck();

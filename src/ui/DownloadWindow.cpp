@@ -133,11 +133,15 @@ void DownloadWindow::OnCommand(int controlId, int notification) {
   if (controlId == ids::kDownloadCancelButton && (notification == 0 || notification == 1)) End(0);
 }
 
+void DownloadWindow::OnEnding() {
+  // A hand-off still running is abandoned the moment the window is ended:
+  // no shortcut, no advance, no question, nothing opened from now on.
+  worker_.Abandon(&app_->store.mutex);
+}
+
 void DownloadWindow::OnDestroy() {
   if (countdownTimer_ != 0) ::KillTimer(hwnd_, countdownTimer_);
   countdownTimer_ = 0;
-  // A hand-off still running is abandoned: no shortcut, no advance, no
-  // question, nothing opened from now on.
   worker_.Abandon(&app_->store.mutex);
 }
 

@@ -24,6 +24,7 @@ class DownloadWindow : public Dialog {
   void OnInit() override;
   void OnCommand(int controlId, int notification) override;
   void OnTimer(UINT_PTR timerId) override;
+  void OnEnding() override;
   void OnDestroy() override;
 
   void StartHandOff();

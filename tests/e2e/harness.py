@@ -405,6 +405,7 @@ class Scenario:
         self._driver = None
         self.watching = False
         self.site = None
+        self.closed_sites = []  # servers whose port was closed while answers were under way
         self.shots = 0
         self.prefix = session.new_prefix()
         self.env = session.base_env(self.prefix)
@@ -461,6 +462,18 @@ class Scenario:
         if self.site is not None:
             self.earlier_requests += self.site.paths()
             self.site.stop()
+            self.site = None
+
+    def close_port(self):
+        """Closes the site's port at this moment: connections are refused
+        until start_site(), while answers already under way go on (a held
+        one until it is released). Site and update server share the port,
+        so a source is refused from the moment this is called, e.g. while
+        the request before it is held."""
+        if self.site is not None:
+            self.site.stop_listening()
+            self.earlier_requests += self.site.paths()
+            self.closed_sites.append(self.site)
             self.site = None
 
     def start_site(self):
@@ -564,7 +577,7 @@ class Scenario:
             raise HarnessError("driver %r failed (%d): %s" % (args, code, text))
         return text
 
-    def wait_window(self, title=TITLE, timeout_ms=15000):
+    def wait_window(self, title=TITLE, timeout_ms=30000):
         return json.loads(self.ask("wait-window", title, timeout_ms))
 
     def window_count(self, title=TITLE):
@@ -775,5 +788,7 @@ class Scenario:
                     proc.wait(timeout=10)
         finally:
             self.stop_site()
+            for site in self.closed_sites:
+                site.stop()
             self.unlock_folders()
             shutil.rmtree(self.prefix, ignore_errors=True)

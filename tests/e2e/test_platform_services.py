@@ -46,6 +46,8 @@ DOWNLOADS = [
     ("empty body", {"file": b""}, None),
     ("silent server", {"route": {"silent": True}}, None),
     ("stalls after part of the body", {"route": {"stall": True, "body": "<html><body>half"}}, None),
+    ("stalls after part of a body of unannounced length",
+     {"route": {"stall": True, "unannounced": True, "hold_s": 4, "body": "<html><body>half"}}, None),
     ("nobody listening", {"port": "free"}, None),
 ]
 
