@@ -1,11 +1,17 @@
 #include "site/EpisodePages.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "site/EpisodeCode.h"
@@ -71,6 +77,150 @@ bool CommitShow(EpisodeCheckJob& job, DueShow& show, std::int32_t checkedAt) {
     table[show.index].lastChecked = checkedAt;
   }
   return true;
+}
+
+// No wrapping: a show checked at 23:59:50 is due again at 00:00:00.
+bool IsDue(std::int32_t lastChecked, double now) {
+  return !(std::fabs(static_cast<double>(lastChecked) - now) < kRecheckSeconds);
+}
+
+// What the downloads ahead share with the check. Only the check's thread
+// and the download threads use it; the last one to let go frees it, with
+// its hold on the fetcher.
+struct AheadState {
+  struct Slot {
+    std::string url;
+    std::string body;
+    bool arrived = false;
+  };
+
+  AheadState(PageFetcher& pageFetcher, std::shared_ptr<const void> owner)
+      : fetcher(pageFetcher), fetcherOwner(std::move(owner)) {}
+
+  PageFetcher& fetcher;
+  std::shared_ptr<const void> fetcherOwner;  // keeps `fetcher` alive
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<Slot> slots;  // in the order of the favourites
+  std::size_t next = 0;     // the next slot to download
+  bool stopped = false;     // no new download starts
+};
+
+// One download thread: takes the next slot in order, downloads it into the
+// slot's own buffer, and goes on until every slot is taken or the check
+// has stopped. A download in flight when the check ends runs to its end
+// (the fetcher's time-outs bound it) and its page is dropped.
+void DownloadAhead(const std::shared_ptr<AheadState>& state) {
+  for (;;) {
+    std::size_t slot = 0;
+    std::string url;
+    {
+      std::lock_guard lock(state->mutex);
+      if (state->stopped || state->next == state->slots.size()) return;
+      slot = state->next++;
+      url = state->slots[slot].url;
+    }
+    std::string body = state->fetcher.URLDownloadToString(url);
+    {
+      std::lock_guard lock(state->mutex);
+      state->slots[slot].body = std::move(body);
+      state->slots[slot].arrived = true;
+    }
+    state->changed.notify_all();
+  }
+}
+
+// The pages of a check: those downloaded ahead, and the others downloaded
+// when their turn comes.
+class CheckPages {
+ public:
+  explicit CheckPages(PageFetcher& fetcher) : fetcher_(fetcher) {}
+  CheckPages(const CheckPages&) = delete;
+  CheckPages& operator=(const CheckPages&) = delete;
+  // The downloads in flight are abandoned, not waited for.
+  ~CheckPages() { Stop(); }
+
+  // Downloads `urls` (favourite number k - 1 -> address) ahead, in that
+  // order, with at most `atOnce` downloads at a time.
+  void StartAhead(std::map<std::size_t, std::string> urls, int atOnce, std::shared_ptr<const void> fetcherOwner) {
+    if (urls.empty() || atOnce < 2 || !fetcherOwner) return;
+    auto state = std::make_shared<AheadState>(fetcher_, std::move(fetcherOwner));
+    for (auto& [k, url] : urls) {
+      slotOf_[k] = state->slots.size();
+      state->slots.push_back({std::move(url), {}, false});
+    }
+    const std::size_t threads = std::min(static_cast<std::size_t>(atOnce), state->slots.size());
+    std::size_t started = 0;
+    for (std::size_t t = 0; t < threads; ++t) {
+      try {
+        std::thread(DownloadAhead, state).detach();
+        ++started;
+      } catch (const std::system_error&) {
+        break;  // the threads already started take every slot in turn
+      }
+    }
+    if (started == 0) {
+      slotOf_.clear();
+      return;
+    }
+    state_ = std::move(state);
+  }
+
+  // No download ahead starts any more.
+  void Stop() {
+    if (!state_) return;
+    {
+      std::lock_guard lock(state_->mutex);
+      state_->stopped = true;
+    }
+    state_.reset();
+    slotOf_.clear();
+  }
+
+  // The page at `url` for favourite number k - 1: the one downloaded ahead
+  // for it under that address (waited for), or else one downloaded now.
+  // Nothing when the check is cancelled while it waits.
+  std::optional<std::string> Take(std::size_t k, const std::string& url, const CancelFlag& cancel) {
+    const auto found = slotOf_.find(k);
+    if (found == slotOf_.end()) return fetcher_.URLDownloadToString(url);
+    const std::size_t slot = found->second;
+    slotOf_.erase(found);
+    std::unique_lock lock(state_->mutex);
+    AheadState::Slot& ahead = state_->slots[slot];
+    if (ahead.url != url) {
+      lock.unlock();
+      return fetcher_.URLDownloadToString(url);
+    }
+    // The cancel flag cannot wake the wait, so the wait looks at it often.
+    while (!ahead.arrived) {
+      if (cancel.Raised()) return std::nullopt;
+      state_->changed.wait_for(lock, std::chrono::milliseconds(kCancelLookMs));
+    }
+    return std::move(ahead.body);
+  }
+
+ private:
+  static constexpr int kCancelLookMs = 10;
+
+  PageFetcher& fetcher_;
+  std::shared_ptr<AheadState> state_;
+  std::map<std::size_t, std::size_t> slotOf_;  // favourite number k - 1 -> slot
+};
+
+// The addresses of the favourites due now (favourite number k - 1 ->
+// address), each show once: a show listed again has just been read when its
+// second line comes.
+std::map<std::size_t, std::string> DuePages(const ShowStore& store, const std::vector<std::string_view>& lines,
+                                            const std::string& siteUrl, double now) {
+  std::map<std::size_t, std::string> urls;
+  std::set<std::size_t> shows;
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const std::size_t index = FindShow(store.showTable, FavoriteName(lines[k]));
+    if (!ShowFound(store.showTable, index) || !shows.insert(index).second) continue;
+    const ShowRecord& record = store.showTable[index];
+    if (IsDue(record.lastChecked, now)) urls[k] = EpisodePageUrl(siteUrl, record.pagePath);
+  }
+  return urls;
 }
 
 bool MarkEpisodesChecked(ShowStore& store, const CancelToken& cancel) {
@@ -144,15 +294,21 @@ std::string EpisodePageUrl(std::string_view siteUrl, std::string_view pagePath) 
 }
 
 int CheckEpisodePages(EpisodeCheckJob& job) {
+  const bool ahead = job.pagesAtOnce > 1 && job.fetcherOwner;
   std::string favorites;
+  std::vector<std::string_view> lines;
+  std::map<std::size_t, std::string> duePages;
   {
     std::lock_guard lock(job.store.mutex);
     if (job.cancel->Raised()) return kCheckFailed;
     job.store.episodesChecked = false;
     favorites = job.store.lists.favoritesText;
+    lines = ListEntries(favorites);
+    if (ahead) duePages = DuePages(job.store, lines, job.siteUrl, job.clock.SecondsSinceMidnight());
   }
-  const std::vector<std::string_view> lines = ListEntries(favorites);
   const int count = static_cast<int>(lines.size());
+  CheckPages pages(job.fetcher);
+  pages.StartAhead(std::move(duePages), job.pagesAtOnce, job.fetcherOwner);
 
   for (int k = 1; k <= count; ++k) {
     if (job.cancel->Raised()) return kCheckFailed;
@@ -163,24 +319,25 @@ int CheckEpisodePages(EpisodeCheckJob& job) {
     std::optional<DueShow> show = CopyShow(job.store, name);
     if (!show) continue;  // not on the site any more; pruned after the next refresh
 
-    // No wrapping: a show checked at 23:59:50 is due again at 00:00:00.
-    if (std::fabs(static_cast<double>(show->lastChecked) - job.clock.SecondsSinceMidnight()) < kRecheckSeconds) {
+    if (!IsDue(show->lastChecked, job.clock.SecondsSinceMidnight())) {
       job.clock.Sleep(kNotDuePauseMs);
       continue;
     }
 
-    const std::string page = job.fetcher.URLDownloadToString(EpisodePageUrl(job.siteUrl, show->pagePath));
-    if (job.cancel->Raised()) return kCheckFailed;
-    if (page.empty()) {
+    const std::optional<std::string> page =
+        pages.Take(static_cast<std::size_t>(k - 1), EpisodePageUrl(job.siteUrl, show->pagePath), *job.cancel);
+    if (!page || job.cancel->Raised()) return kCheckFailed;
+    if (page->empty()) {
+      pages.Stop();
       job.clock.Sleep(kFailedDownloadPauseMs);
       return kCheckFailed;
     }
-    if (page.find(kEpisodeLinkMarker) == std::string::npos) {
+    if (page->find(kEpisodeLinkMarker) == std::string::npos) {
       // A show announced but not aired yet: it has no episodes (lastEpisode
       // -1), and the check goes on with the next favourite.
       show->episodes.clear();
     } else {
-      show->episodes = ReadEpisodePage(page, show->episodes);
+      show->episodes = ReadEpisodePage(*page, show->episodes);
       SortEpisodesByCode(show->episodes);
     }
     if (!CommitShow(job, *show, WholeSecondOfDay(job.clock.SecondsSinceMidnight()))) return kCheckFailed;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,6 +23,9 @@ namespace epiloom {
 // far from now, in seconds of the time of day (taken without wrapping at
 // midnight).
 inline constexpr double kRecheckSeconds = 600.0;
+
+// How many episode pages the program's check downloads at once.
+inline constexpr int kEpisodePagesAtOnce = 8;
 
 // The address of a show's episode page: the site's base address + the page
 // path without its leading and trailing "/" characters + "/".
@@ -46,6 +50,16 @@ struct EpisodeCheckJob {
   WorkerEpisodeCheckView window;  // the episode-check dialog
   std::string siteUrl;  // an http address ending in "/"
   CancelToken cancel;
+
+  // Up to this many pages of due favourites are downloaded ahead, at once,
+  // on threads of their own; 1 downloads each page in its turn. Either way
+  // the dialog, the store and the result go through the same steps.
+  int pagesAtOnce = 1;
+  // Owns `fetcher` and what it uses. A check that ends (cancelled, failed
+  // or done) leaves its downloads ahead running without waiting for them;
+  // they hold this until they return. Without it the pages are downloaded
+  // in turn whatever pagesAtOnce says.
+  std::shared_ptr<const void> fetcherOwner;
 };
 
 // Reads the episode page of every due favourite, in the order of the
@@ -62,8 +76,15 @@ struct EpisodeCheckJob {
 // after a complete one. Each favourite's page is read into a local copy and
 // committed under the store's lock; once the cancel token is raised nothing
 // more is written to the store, the dialog or episodesChecked, and the check
-// returns -1 at the next step. A favourite whose show is not in the table is
-// skipped.
+// returns -1 at the next step, also while it waits for a page downloaded
+// ahead. A favourite whose show is not in the table is skipped.
+//
+// Pages downloaded ahead are the ones of the favourites due when the check
+// starts, each show once; every step still decides with the clock of its own
+// moment, takes the page downloaded ahead when it wants that very address and
+// downloads it in turn otherwise. A page downloaded ahead that no step wants
+// is dropped. Each favourite's page is thus requested at most once, and what
+// a step writes is what the check in turn would write.
 int CheckEpisodePages(EpisodeCheckJob& job);
 
 // One favourite's part of the choice.

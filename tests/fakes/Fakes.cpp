@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 namespace epiloom::testing {
 namespace {
@@ -435,6 +437,69 @@ void HoldingFetcher::Release() {
 std::size_t HoldingFetcher::requests() const {
   std::lock_guard lock(mutex_);
   return requests_.size();
+}
+
+// --- GatedFetcher --------------------------------------------------------
+
+std::string GatedFetcher::URLDownloadToString(const std::string& url) {
+  int delay = 0;
+  {
+    std::unique_lock lock(mutex_);
+    requests_.push_back(url);
+    if (closed_[url]) {
+      ++held_;
+      changed_.notify_all();
+      changed_.wait(lock, [&] { return !closed_[url]; });
+      --held_;
+    }
+    delay = delays_[url];
+  }
+  if (delay > 0) std::this_thread::sleep_for(std::chrono::microseconds(delay));
+  std::lock_guard lock(mutex_);
+  const auto found = bodies_.find(url);
+  return found == bodies_.end() ? std::string() : found->second;
+}
+
+void GatedFetcher::Serve(const std::string& url, std::string body) {
+  std::lock_guard lock(mutex_);
+  bodies_[url] = std::move(body);
+}
+
+void GatedFetcher::Delay(const std::string& url, int microseconds) {
+  std::lock_guard lock(mutex_);
+  delays_[url] = microseconds;
+}
+
+void GatedFetcher::Close(const std::string& url) {
+  std::lock_guard lock(mutex_);
+  closed_[url] = true;
+}
+
+void GatedFetcher::Open(const std::string& url) {
+  std::lock_guard lock(mutex_);
+  closed_[url] = false;
+  changed_.notify_all();
+}
+
+void GatedFetcher::OpenAll() {
+  std::lock_guard lock(mutex_);
+  for (auto& [url, closed] : closed_) closed = false;
+  changed_.notify_all();
+}
+
+void GatedFetcher::WaitUntilHeld(std::size_t count) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return held_ >= count; });
+}
+
+std::size_t GatedFetcher::held() const {
+  std::lock_guard lock(mutex_);
+  return held_;
+}
+
+std::vector<std::string> GatedFetcher::requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
 }
 
 }  // namespace epiloom::testing

@@ -205,4 +205,31 @@ class HoldingFetcher : public PageFetcher {
   std::vector<std::string> requests_;
 };
 
+// Serves URLs from a map, like FakeFetcher, to any number of threads at
+// once. A closed URL's download waits until the test opens it, so pages can
+// come back in any order; a URL can also answer after a real delay. Records
+// every request.
+class GatedFetcher : public PageFetcher {
+ public:
+  std::string URLDownloadToString(const std::string& url) override;
+  void Serve(const std::string& url, std::string body);
+  void Delay(const std::string& url, int microseconds);
+  void Close(const std::string& url);
+  void Open(const std::string& url);
+  void OpenAll();
+  // Waits until `count` downloads are held at closed URLs together.
+  void WaitUntilHeld(std::size_t count);
+  std::size_t held() const;
+  std::vector<std::string> requests() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<std::string, std::string> bodies_;
+  std::map<std::string, int> delays_;
+  std::map<std::string, bool> closed_;
+  std::size_t held_ = 0;
+  std::vector<std::string> requests_;
+};
+
 }  // namespace epiloom::testing
