@@ -67,7 +67,8 @@ QUESTION = BUILT_IN["NewVersion1"] + "\n" + BUILT_IN["NewVersion2"]
 NOTICE = (ENGLISH_FILE["LabelNewLng1"] + "\n\n" + ENGLISH_FILE["LabelNewLng2"] + " " + WINDOWS_FOLDER + "\n\n" +
           ENGLISH_FILE["LabelNewLng3"])
 
-# Bytes of no text format, NUL bytes included.
+# Bytes of no text format, NUL bytes included. They begin with 0xD3, so as a
+# version label they are newer than V1.6.
 BINARY = random.Random(10).randbytes(4096)
 assert b"\0" in BINARY
 
@@ -196,7 +197,7 @@ def time_allowed(fault, outcome):
 
 # --- the bench -------------------------------------------------------------------
 
-TIMES = []  # (row, seconds to the outcome, seconds for the row)
+TIMES = []  # (row, what the user saw, seconds to the outcome, seconds for the row)
 
 
 @pytest.fixture(scope="module")
@@ -208,8 +209,8 @@ def bench(wine_session, tmp_path_factory):
     finally:
         scenario.teardown()
         print("\n[e2e] network fault table: %d rows in %.1f s" % (len(TIMES), time.monotonic() - started))
-        for row, outcome_s, row_s in TIMES:
-            print("[e2e]   %-45s outcome after %4.1f s, row %4.1f s" % (row, outcome_s, row_s))
+        for row, outcome, outcome_s, row_s in TIMES:
+            print("[e2e]   %-42s %4.1f s to the outcome, row %4.1f s: %s" % (row, outcome_s, row_s, outcome))
 
 
 @pytest.fixture
@@ -356,7 +357,7 @@ def test_a_network_fault_shows_its_outcome_in_time_and_writes_nothing_wrong(app,
         picked = (app.menu_checks(LANGUAGE_ICON), read_window_texts(app))
 
     code = app.close_and_wait(proc)
-    TIMES.append(("%s, %s" % (source.name, fault), outcome_s, time.monotonic() - row_started))
+    TIMES.append(("%s, %s" % (source.name, fault), expected.name, outcome_s, time.monotonic() - row_started))
 
     assert code == 0
     if source.path == UPDATER:
