@@ -91,6 +91,13 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
     case ids::kCloseMainWindowMessage:
       End(0);
       return true;
+    case ids::kAppendShowsMessage: {
+      // From the show list worker. The cancel flag is raised on this thread,
+      // so a batch that comes after the worker was abandoned never lands.
+      const auto& batch = *reinterpret_cast<const MainWindowView::ShowBatch*>(lParam);
+      if (batch.cancel == nullptr || !batch.cancel->Raised()) showList_.AppendShows(*batch.shows);
+      return true;
+    }
     default:
       return false;
   }
@@ -164,7 +171,7 @@ void MainWindow::StartShowListPhase() {
   const bool started = mainWorker_.Start(
       hwnd_, ids::kShowListPhaseTimer,
       [app, window, texts = app_->texts](const CancelToken& cancel) {
-        MainWindowView view(window);
+        MainWindowView view(window, cancel);
         ShowListJob job(app->store, app->fetcher, app->folder, app->clock, view, texts, settings::kSiteUrl,
                         app->statusPhase, cancel);
         return ReadShowList(job);

@@ -26,4 +26,8 @@ inline constexpr unsigned kShowListPhaseTimer = 1425;
 // Posted by the download window when its countdown ends (WM_USER + 404).
 inline constexpr unsigned kCloseMainWindowMessage = 1428;
 
+// Sent by the show list worker with a batch of shows to append (lParam: a
+// MainWindowView::ShowBatch), handled on the window's thread (WM_APP + 40).
+inline constexpr unsigned kAppendShowsMessage = 0x8000 + 40;
+
 }  // namespace epiloom::ids

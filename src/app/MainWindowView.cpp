@@ -5,12 +5,6 @@
 #include "app/MainWindowIds.h"
 
 namespace epiloom::win {
-namespace {
-
-// Item data of a ticked show (a favourite); 0 for the others.
-constexpr LPARAM kFavoriteItem = -1;
-
-}  // namespace
 
 void MainWindowView::SetStatusText(const std::string& text) {
   ::SetDlgItemTextA(window_, ids::kStatusLine, text.c_str());
@@ -34,15 +28,12 @@ int MainWindowView::ListedShowCount() {
   return static_cast<int>(::SendDlgItemMessageA(window_, ids::kShowList, LB_GETCOUNT, 0, 0));
 }
 
-void MainWindowView::AppendShow(const std::string& name, bool favorite) {
-  const HWND list = ::GetDlgItem(window_, ids::kShowList);
-  // The list is not sorted, so LB_ADDSTRING appends at the end.
-  const LRESULT item = ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  if (!favorite || item < 0) return;
-  ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(item), kFavoriteItem);
-  // Its check box is drawn ticked at once.
-  ::InvalidateRect(list, nullptr, FALSE);
-  ::UpdateWindow(list);
+void MainWindowView::AppendShows(const std::vector<ListedShow>& shows) {
+  // One message per batch, not one per show, and sent, not posted: the
+  // batch lives on the sender's stack until the window's thread has added
+  // it (or dropped it, when it abandoned the sender meanwhile).
+  ShowBatch batch{&shows, cancel_.get()};
+  ::SendMessageA(window_, ids::kAppendShowsMessage, 0, reinterpret_cast<LPARAM>(&batch));
 }
 
 void MainWindowView::SetSettingsButtonText(const std::string& text) {

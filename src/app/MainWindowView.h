@@ -5,20 +5,31 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "support/ShowListView.h"
 
 namespace epiloom::win {
 
 class MainWindowView : public ShowListView {
  public:
-  explicit MainWindowView(HWND window) : window_(window) {}
+  // What ids::kAppendShowsMessage carries: the shows, and the cancel flag of
+  // the worker that sends them (none from the window's own thread).
+  struct ShowBatch {
+    const std::vector<ListedShow>* shows;
+    const CancelFlag* cancel;
+  };
+
+  // A worker's view passes its cancel token, so that the window's thread
+  // drops a batch that arrives after it abandoned the worker.
+  explicit MainWindowView(HWND window, CancelToken cancel = nullptr) : window_(window), cancel_(std::move(cancel)) {}
 
   void SetStatusText(const std::string& text) override;
   void ShowSpinner(bool visible) override;
   void ShowUpdateProgress(int maximum, int step) override;
   void HideUpdateProgress() override;
   int ListedShowCount() override;
-  void AppendShow(const std::string& name, bool favorite) override;
+  void AppendShows(const std::vector<ListedShow>& shows) override;
   void SetSettingsButtonText(const std::string& text) override;
   void SetDownloadButtonText(const std::string& text) override;
   void EnableEpisodeButtons(bool enabled) override;
@@ -28,6 +39,7 @@ class MainWindowView : public ShowListView {
 
  private:
   HWND window_;
+  CancelToken cancel_;
 };
 
 }  // namespace epiloom::win

@@ -1,5 +1,6 @@
 #include "site/ShowListPage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -98,6 +99,9 @@ int ReadShowList(ShowListJob& job) {
   MissingNames missingFavorites(lists.missingFavorites);
   ShowTable table;
   table.reserve(entries.size());
+  const std::size_t batchSize = std::max<std::size_t>(job.listBatchSize, 1);
+  std::vector<ListedShow> batch;
+  batch.reserve(std::min(batchSize, entries.size()));
   for (ShowListEntry& entry : entries) {
     if (abandoned()) return kShowListAbandoned;
     ShowRecord& record = table.emplace_back();
@@ -110,13 +114,20 @@ int ReadShowList(ShowListJob& job) {
 
     const std::size_t at = favorites.Find(record.name, record.pagePath);
     const bool favorite = at != std::string_view::npos;
-    window.AppendShow(record.name, favorite);
-    if (!favorite) continue;
-    TakeFavoriteSettings(record, lists.favoritesText, at + record.name.size() + 1 + record.pagePath.size());
-    // Line by line: taking out every name + LF would also cut "Lost" off the
-    // end of a missing "The Lost".
-    missingFavorites.Remove(record.name);
+    batch.push_back({record.name, favorite});
+    if (favorite) {
+      TakeFavoriteSettings(record, lists.favoritesText, at + record.name.size() + 1 + record.pagePath.size());
+      // Line by line: taking out every name + LF would also cut "Lost" off
+      // the end of a missing "The Lost".
+      missingFavorites.Remove(record.name);
+    }
+    if (batch.size() == batchSize) {
+      window.AppendShows(batch);
+      batch.clear();
+    }
   }
+  if (abandoned()) return kShowListAbandoned;
+  if (!batch.empty()) window.AppendShows(batch);
 
   RefreshCounters(job.store, window, job.texts, job.cancel.get());
   const int count = static_cast<int>(table.size());

@@ -32,6 +32,9 @@ inline constexpr int kShowListEmpty = -2;
 inline constexpr int kShowListAbandoned = -1;
 // Pause before reporting a failure, so the user sees the attempt.
 inline constexpr int kShowListFailurePauseMs = 2000;
+// Shows handed to the window at a time: each batch costs the window one
+// repaint, and the user still sees the list grow.
+inline constexpr std::size_t kShowListBatchSize = 200;
 // A show's lastChecked lies this far in the past after a refresh, so that the
 // first episode check (every 600 seconds) finds every show due.
 inline constexpr int kFreshShowAgeSeconds = 610;
@@ -80,6 +83,7 @@ struct ShowListJob {
   std::string siteUrl;  // the site's base address, ending in "/"
   std::atomic<int>& statusPhase;
   CancelToken cancel;
+  std::size_t listBatchSize = kShowListBatchSize;  // shows per AppendShows, at least 1
 };
 
 // The show list worker. Sets statusPhase to 1, puts Populate on the status
@@ -88,10 +92,12 @@ struct ShowListJob {
 // by show in page order, makes the record, and unless the show is blacklisted
 // appends it to the show list, ticked when it is a favourite,
 // with the settings of its favourite line and taking its name out of
-// missingFavorites (the lines equal to it). Finally RefreshCounters, and the
-// table and missingFavorites are committed. Returns the number of shows read
-// (blacklisted ones included), kShowListDownloadFailed or kShowListEmpty
-// (each after a kShowListFailurePauseMs pause).
+// missingFavorites (the lines equal to it). Listed shows reach the window in
+// page order, listBatchSize at a time (the last batch may be smaller).
+// Finally RefreshCounters, and the table and missingFavorites are committed.
+// Returns the number of shows read (blacklisted ones included),
+// kShowListDownloadFailed or kShowListEmpty (each after a
+// kShowListFailurePauseMs pause).
 //
 // The store keeps an empty table after a failed run: it stands for the blank
 // table, and FindShow on it finds nothing (table.size() is 0).

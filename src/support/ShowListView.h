@@ -5,10 +5,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/CancelFlag.h"
 
 namespace epiloom {
+
+// A show as the list shows it: its name, ticked when it is a favourite.
+struct ListedShow {
+  std::string name;
+  bool favorite = false;
+};
 
 class ShowListView {
  public:
@@ -24,9 +31,10 @@ class ShowListView {
 
   // Number of shows in the list.
   virtual int ListedShowCount() = 0;
-  // Appends a show at the end of the list, ticked when it is a favourite
-  // (a ticked item is shown at once).
-  virtual void AppendShow(const std::string& name, bool favorite) = 0;
+  // Appends shows at the end of the list in the given order, each ticked
+  // when it is a favourite; the list shows them, ticks included, at once.
+  // The whole batch costs the window one repaint, not one per show.
+  virtual void AppendShows(const std::vector<ListedShow>& shows) = 0;
 
   virtual void SetSettingsButtonText(const std::string& text) = 0;
   virtual void SetDownloadButtonText(const std::string& text) = 0;
@@ -57,8 +65,8 @@ class WorkerShowListView : public ShowListView {
     if (!Abandoned()) window_.HideUpdateProgress();
   }
   int ListedShowCount() override { return Abandoned() ? 0 : window_.ListedShowCount(); }
-  void AppendShow(const std::string& name, bool favorite) override {
-    if (!Abandoned()) window_.AppendShow(name, favorite);
+  void AppendShows(const std::vector<ListedShow>& shows) override {
+    if (!Abandoned()) window_.AppendShows(shows);
   }
   void SetSettingsButtonText(const std::string& text) override {
     if (!Abandoned()) window_.SetSettingsButtonText(text);

@@ -127,6 +127,24 @@ LRESULT ShowListBox::DrawItem(const DRAWITEMSTRUCT& item, WPARAM wParam) {
   return Forward(WM_DRAWITEM, wParam, reinterpret_cast<LPARAM>(&item));
 }
 
+void ShowListBox::AppendShows(const std::vector<ListedShow>& shows) {
+  if (list_ == nullptr || shows.empty()) return;
+  std::size_t bytes = 0;
+  for (const ListedShow& show : shows) bytes += show.name.size() + 1;
+  // With redrawing on, every add repaints the list and its scroll bar: that
+  // cost seconds per thousand shows. The batch is drawn once, ticks included.
+  ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageA(list_, LB_INITSTORAGE, shows.size(), static_cast<LPARAM>(bytes));
+  for (const ListedShow& show : shows) {
+    // The list is not sorted, so LB_ADDSTRING appends at the end.
+    const LRESULT item = ::SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(show.name.c_str()));
+    if (show.favorite && item >= 0) ::SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(item), kFavorite);
+  }
+  ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(list_, nullptr, FALSE);
+  ::UpdateWindow(list_);
+}
+
 std::string ShowListBox::ItemText(int item) const {
   const LRESULT length = ::SendMessageA(list_, LB_GETTEXTLEN, static_cast<WPARAM>(item), 0);
   if (length <= 0) return {};

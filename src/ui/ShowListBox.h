@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Application.h"
+#include "support/ShowListView.h"
 
 namespace epiloom::ui {
 
@@ -26,6 +27,10 @@ class ShowListBox {
 
   // Draw-item and measure-item messages of the list, passed on by the main window.
   void OnItemMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Appends the shows at the end of the list in their order, favourites
+  // ticked, and repaints the list once for the whole batch.
+  void AppendShows(const std::vector<ListedShow>& shows);
 
   // WM_CONTEXTMENU of the list (screen position in lParam, -1 from the
   // keyboard): the show's menu, or the favourite's disabled one.

@@ -266,10 +266,13 @@ int RecordingShowListView::ListedShowCount() {
   return static_cast<int>(items_.size());
 }
 
-void RecordingShowListView::AppendShow(const std::string& name, bool favorite) {
+void RecordingShowListView::AppendShows(const std::vector<ListedShow>& shows) {
   std::lock_guard lock(mutex_);
-  items_.push_back({name, favorite});
-  log_.push_back((favorite ? "favourite " : "show ") + name);
+  batchSizes_.push_back(shows.size());
+  for (const ListedShow& show : shows) {
+    items_.push_back({show.name, show.favorite});
+    log_.push_back((show.favorite ? "favourite " : "show ") + show.name);
+  }
 }
 
 void RecordingShowListView::SetSettingsButtonText(const std::string& text) {
@@ -337,6 +340,11 @@ bool RecordingShowListView::Enabled(Element element) const {
 std::vector<RecordingShowListView::ListItem> RecordingShowListView::Items() const {
   std::lock_guard lock(mutex_);
   return items_;
+}
+
+std::vector<std::size_t> RecordingShowListView::BatchSizes() const {
+  std::lock_guard lock(mutex_);
+  return batchSizes_;
 }
 
 std::vector<std::string> RecordingShowListView::log() const {

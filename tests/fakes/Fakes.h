@@ -105,7 +105,9 @@ class RecordingShowListView : public ShowListView {
   void ShowUpdateProgress(int maximum, int step) override;
   void HideUpdateProgress() override;
   int ListedShowCount() override;
-  void AppendShow(const std::string& name, bool favorite) override;
+  void AppendShows(const std::vector<ListedShow>& shows) override;
+  // A batch of one show.
+  void AppendShow(const std::string& name, bool favorite) { AppendShows({{name, favorite}}); }
   void SetSettingsButtonText(const std::string& text) override;
   void SetDownloadButtonText(const std::string& text) override;
   void EnableEpisodeButtons(bool enabled) override;
@@ -120,6 +122,7 @@ class RecordingShowListView : public ShowListView {
   bool Visible(Element element) const;  // false when never shown
   bool Enabled(Element element) const;  // true when never changed
   std::vector<ListItem> Items() const;
+  std::vector<std::size_t> BatchSizes() const;  // shows per AppendShows call, in order
   std::vector<std::string> log() const;
 
  private:
@@ -131,6 +134,7 @@ class RecordingShowListView : public ShowListView {
   std::map<Element, bool> visible_;
   std::map<Element, bool> enabled_;
   std::vector<ListItem> items_;
+  std::vector<std::size_t> batchSizes_;
   std::vector<std::string> log_;
 };
 

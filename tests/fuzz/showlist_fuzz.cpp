@@ -30,9 +30,10 @@ class CountingWindow : public ShowListView {
   void ShowUpdateProgress(int, int) override {}
   void HideUpdateProgress() override {}
   int ListedShowCount() override { return items; }
-  void AppendShow(const std::string& name, bool) override {
-    Check(name.size() <= kNameWidth);
-    ++items;
+  void AppendShows(const std::vector<ListedShow>& shows) override {
+    Check(!shows.empty());
+    for (const ListedShow& show : shows) Check(show.name.size() <= kNameWidth);
+    items += static_cast<int>(shows.size());
   }
   void SetSettingsButtonText(const std::string&) override {}
   void SetDownloadButtonText(const std::string&) override {}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -160,6 +161,7 @@ class ShowListRun {
 
   int Run() {
     ShowListJob job(store, fetcher, folder, clock, window, texts, kSite, statusPhase, cancel);
+    job.listBatchSize = batchSize;
     return ReadShowList(job);
   }
 
@@ -182,6 +184,7 @@ class ShowListRun {
   LanguageTexts texts;
   std::atomic<int> statusPhase{0};
   CancelToken cancel = MakeCancelToken();
+  std::size_t batchSize = kShowListBatchSize;
 };
 
 class ReadShowListTest : public ::testing::Test {
@@ -273,6 +276,50 @@ TEST_F(ReadShowListTest, FillsTableAndListMarkingFavorites) {
   EXPECT_EQ(run.statusPhase.load(), 1);
 }
 
+// Five listed shows, two of them favourites, and a blacklisted one between.
+struct BatchCase {
+  const char* label;
+  std::size_t batchSize;
+  std::vector<std::size_t> batches;
+};
+void PrintTo(const BatchCase& c, std::ostream* os) { *os << c.label; }
+
+class ShowListBatchTest : public ::testing::TestWithParam<BatchCase> {};
+
+TEST_P(ShowListBatchTest, HandsTheListOverInBatchesInPageOrder) {
+  FakeProgramFolder folder;
+  RecordingShowListView window;
+  FakeFetcher fetcher;
+  ShowListRun run(folder, window, fetcher);
+  run.batchSize = GetParam().batchSize;
+  folder.Put("Epiloom.favorite", "B|/b>S01E02H\r\nE|/e>S00E00L\r\n");
+  folder.Put("Epiloom.blacklist", "X\r\n");
+  fetcher.Serve(kShowListUrl, Page(Entry("/a", "A") + Entry("/b", "B") + Entry("/x", "X") + Entry("/c", "C") +
+                                   Entry("/d", "D") + Entry("/e", "E")));
+
+  EXPECT_EQ(run.Run(), 6);
+  EXPECT_EQ(window.BatchSizes(), GetParam().batches);
+  EXPECT_EQ(run.ListTexts(), (std::vector<std::string>{"A", "B", "C", "D", "E"}));
+  EXPECT_EQ(run.ListTicks(), (std::vector<bool>{false, true, false, false, true}));
+  // The whole list is in before the count is written.
+  const auto log = window.log();
+  const auto lastShow = std::find(log.begin(), log.end(), "favourite E");
+  const auto count = std::find(log.begin(), log.end(), "status 5 Kestrix Shows available:");
+  ASSERT_NE(count, log.end());
+  EXPECT_LT(lastShow, count);
+  EXPECT_EQ(run.store.showTable[1].lastWatched, "S01E02");
+  EXPECT_EQ(run.store.lists.missingFavorites, "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ShowListBatchTest,
+                         ::testing::Values(BatchCase{"OneByOne", 1, {1, 1, 1, 1, 1}},
+                                           BatchCase{"ZeroTakenAsOne", 0, {1, 1, 1, 1, 1}},
+                                           BatchCase{"Pairs", 2, {2, 2, 1}},
+                                           BatchCase{"Threes", 3, {3, 2}},
+                                           BatchCase{"Exact", 5, {5}},
+                                           BatchCase{"Larger", 200, {5}}),
+                         ByLabel());
+
 TEST_F(ReadShowListTest, MissingFavoritesLosesOnlyEqualNames) {
   run.folder.Put("Epiloom.favorite", "The Lost|/shows/9/the-lost>S00E00L\r\nLost|/shows/1/lost>S01E01H\r\n");
   Serve(Page(Entry("/shows/1/lost", "Lost")));
@@ -308,6 +355,10 @@ TEST_F(ReadShowListTest, ShowsBeyondTheCapacityAreDropped) {
   EXPECT_EQ(run.Run(), static_cast<int>(kShowTableCapacity));
   EXPECT_EQ(run.store.showTable.size(), kShowTableCapacity);
   EXPECT_EQ(run.window.Items().size(), kShowTableCapacity);
+  // A long list costs the window few batches, not a message per show.
+  const auto batches = run.window.BatchSizes();
+  EXPECT_EQ(batches.size(), (kShowTableCapacity + kShowListBatchSize - 1) / kShowListBatchSize);
+  EXPECT_EQ(batches.front(), kShowListBatchSize);
   EXPECT_EQ(run.window.Text(Element::StatusLine), "10000 Kestrix Shows available:");
 }
 
@@ -333,7 +384,7 @@ struct StoreState {
   }
 };
 
-enum class CancelPoint { BeforeStart, ReadingTheLists, Downloading, SecondShowListed, CountingTheList };
+enum class CancelPoint { BeforeStart, ReadingTheLists, Downloading, FirstBatchListed, CountingTheList };
 
 // Fakes that call a hook at one point of the run.
 class HookedFolder : public FakeProgramFolder {
@@ -348,15 +399,15 @@ class HookedFolder : public FakeProgramFolder {
 
 class HookedWindow : public RecordingShowListView {
  public:
-  void AppendShow(const std::string& name, bool favorite) override {
-    RecordingShowListView::AppendShow(name, favorite);
-    if (Items().size() == 2 && onSecondAppend) onSecondAppend();
+  void AppendShows(const std::vector<ListedShow>& shows) override {
+    RecordingShowListView::AppendShows(shows);
+    if (BatchSizes().size() == 1 && onFirstBatch) onFirstBatch();
   }
   int ListedShowCount() override {
     if (onCount) onCount();
     return RecordingShowListView::ListedShowCount();
   }
-  std::function<void()> onSecondAppend;
+  std::function<void()> onFirstBatch;
   std::function<void()> onCount;
 };
 
@@ -384,6 +435,7 @@ TEST_P(AbandonedRunTest, NothingMoreReachesStoreOrWindow) {
   HookedWindow window;
   HookedFetcher fetcher;
   ShowListRun run(folder, window, fetcher);
+  run.batchSize = 2;  // A and C, then D: the second batch must never land
   folder.Put("Epiloom.favorite", "A|/a>S01E01H\r\nGone|/g>S00E00L\r\n");
   folder.Put("Epiloom.blacklist", "B\r\n");
   fetcher.Serve(kShowListUrl, Page(Entry("/a", "A") + Entry("/b", "B") + Entry("/c", "C") + Entry("/d", "D")));
@@ -404,7 +456,7 @@ TEST_P(AbandonedRunTest, NothingMoreReachesStoreOrWindow) {
     case CancelPoint::BeforeStart: cancelNow(); break;
     case CancelPoint::ReadingTheLists: folder.hook = cancelNow; break;
     case CancelPoint::Downloading: fetcher.hook = cancelNow; break;
-    case CancelPoint::SecondShowListed: window.onSecondAppend = cancelNow; break;
+    case CancelPoint::FirstBatchListed: window.onFirstBatch = cancelNow; break;
     case CancelPoint::CountingTheList: window.onCount = cancelNow; break;
   }
 
@@ -423,7 +475,7 @@ INSTANTIATE_TEST_SUITE_P(Points, AbandonedRunTest,
                          ::testing::Values(CancelCase{"BeforeStart", CancelPoint::BeforeStart, false},
                                            CancelCase{"ReadingTheLists", CancelPoint::ReadingTheLists, false},
                                            CancelCase{"Downloading", CancelPoint::Downloading, true},
-                                           CancelCase{"SecondShowListed", CancelPoint::SecondShowListed, true},
+                                           CancelCase{"FirstBatchListed", CancelPoint::FirstBatchListed, true},
                                            CancelCase{"CountingTheList", CancelPoint::CountingTheList, true}),
                          ByLabel());
 
