@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "site/EpisodePages.h"
 #include "support/Win32Handles_win.h"
 
 namespace epiloom {
@@ -50,6 +51,14 @@ void SetTimeouts(HINTERNET handle, DWORD timeoutMs) {
 }
 
 }  // namespace
+
+WinInetFetcher::WinInetFetcher(unsigned timeoutMs, std::size_t maxBytes) : timeoutMs_(timeoutMs), maxBytes_(maxBytes) {
+  // Process-wide, and only heeded for connections made afterwards.
+  ULONG connections = kEpisodePagesAtOnce;
+  for (DWORD option : {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER}) {
+    ::InternetSetOptionA(nullptr, option, &connections, sizeof connections);
+  }
+}
 
 std::string WinInetFetcher::URLDownloadToString(const std::string& url) {
   UrlParts parts;

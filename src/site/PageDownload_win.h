@@ -10,9 +10,10 @@ namespace epiloom {
 class WinInetFetcher : public PageFetcher {
  public:
   // `timeoutMs` bounds connecting, sending and each wait for data;
-  // a body larger than `maxBytes` is a failed download.
-  explicit WinInetFetcher(unsigned timeoutMs, std::size_t maxBytes = kDefaultMaxBytes)
-      : timeoutMs_(timeoutMs), maxBytes_(maxBytes) {}
+  // a body larger than `maxBytes` is a failed download. Lets the process
+  // keep as many connections to one server as the episode check downloads
+  // pages at once (WinINet may allow fewer).
+  explicit WinInetFetcher(unsigned timeoutMs, std::size_t maxBytes = kDefaultMaxBytes);
 
   std::string URLDownloadToString(const std::string& url) override;
 
