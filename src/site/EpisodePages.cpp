@@ -113,14 +113,18 @@ struct AheadState {
 void DownloadAhead(const std::shared_ptr<AheadState>& state) {
   for (;;) {
     std::size_t slot = 0;
-    std::string url;
     {
       std::lock_guard lock(state->mutex);
       if (state->stopped || state->next == state->slots.size()) return;
       slot = state->next++;
-      url = state->slots[slot].url;
     }
-    std::string body = state->fetcher.URLDownloadToString(url);
+    std::string body;
+    try {
+      // Addresses are not changed once the threads run.
+      body = state->fetcher.URLDownloadToString(state->slots[slot].url);
+    } catch (...) {
+      body.clear();  // failed; an exception leaving the thread would end the program
+    }
     {
       std::lock_guard lock(state->mutex);
       state->slots[slot].body = std::move(body);
