@@ -125,7 +125,9 @@ std::string DefaultLanguageFileContent() {
 void WriteDefaultLanguageFile(ProgramFolder& folder) {
   const std::string name = LanguageFileName("EN");
   if (folder.Exists(name)) return;
-  folder.WriteFile(name, DefaultLanguageFileContent());
+  // Whole or not at all: a file cut short by a crash would stay for good,
+  // since an existing file is never written again.
+  folder.ReplaceWholeFile(name, DefaultLanguageFileContent());
 }
 
 std::string ReadLanguageText(const ProfileFile& profile, const std::string& path, TextKey key) {

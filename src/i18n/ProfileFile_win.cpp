@@ -2,7 +2,18 @@
 
 #include <windows.h>
 
+#include "support/Win32Handles_win.h"
+
 namespace epiloom {
+namespace {
+
+bool FlushToDisk(const std::string& path) {
+  win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && ::FlushFileBuffers(file.get());
+}
+
+}  // namespace
 
 std::string ProfileFileWin::ReadString(const std::string& path, const std::string& section, const std::string& key,
                                        const std::string& fallback) const {
@@ -15,7 +26,23 @@ std::string ProfileFileWin::ReadString(const std::string& path, const std::strin
 
 bool ProfileFileWin::WriteString(const std::string& path, const std::string& section, const std::string& key,
                                  const std::string& value) {
-  return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != FALSE;
+  // The profile functions rewrite a file in place (truncate, then write), so
+  // a crash in between would leave it empty. The key goes into a copy beside
+  // the file instead, which is flushed and moved over it in one step: a crash
+  // leaves the old file or the new one, whole. The copy's name begins with
+  // "~", as the program's other temporary files do.
+  const std::size_t slash = path.find_last_of('\\') + 1;
+  const std::string temporary = path.substr(0, slash) + "~" + path.substr(slash) + ".new";
+  ::DeleteFileA(temporary.c_str());
+  const bool exists = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (exists && !::CopyFileA(path.c_str(), temporary.c_str(), FALSE)) return false;
+  if (!::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), temporary.c_str()) ||
+      !FlushToDisk(temporary) ||
+      !::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ::DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace epiloom

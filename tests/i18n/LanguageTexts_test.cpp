@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "fakes/Fakes.h"
 #include "support/TextUtil.h"
 
@@ -37,6 +39,18 @@ TEST(DefaultLanguageFile, WrittenOnlyWhenMissing) {
   folder.Put("Epiloom.lang.EN", "[Language]\r\nMy= edited\r\n");
   WriteDefaultLanguageFile(folder);
   EXPECT_EQ(folder.ReadFile("Epiloom.lang.EN"), "[Language]\r\nMy= edited\r\n");
+}
+
+TEST(DefaultLanguageFile, AWriteCutShortLeavesNoFileAndTheNextStartWritesItWhole) {
+  FakeProgramFolder folder;
+  folder.CutWritesAfter(100);  // killed while writing, or the disk is full
+  WriteDefaultLanguageFile(folder);
+  EXPECT_FALSE(folder.Exists("Epiloom.lang.EN"));
+  EXPECT_EQ(folder.Files().size(), 0u);
+
+  folder.CutWritesAfter(std::numeric_limits<std::size_t>::max());
+  WriteDefaultLanguageFile(folder);
+  EXPECT_EQ(folder.ReadFile("Epiloom.lang.EN"), DefaultLanguageFileContent());
 }
 
 TEST(DefaultLanguageFile, UnwritableFolderIsNotAnError) {
