@@ -16,7 +16,10 @@ list of translations asked of the server), each temporary file appears and each
 file changes. Then --kills runs, each killed with SIGKILL of the Wine process
 after a seeded random delay: one delay per equal slice of that window widened
 by a margin on both sides, so the kills land before, inside and after the
-writes. After each kill every list file, the language-choice file and every
+writes. Then --on-write rounds of one kill per file the moment writes, made
+the moment the file system reports that file's write beginning (inotify: the
+file itself rewritten in place, or its temporary "~NAME.new"), so a write
+done in place is caught in the middle. After each kill every list file, the language-choice file and every
 language file must hold, byte for byte, its old content or its new one (a
 translation: absent or whole); anything else is a torn file.
 
@@ -28,14 +31,17 @@ choice), or when a run did not go as set up. Bounded: --kills per moment and
 (the program by its id, each prefix's Wine session with `wineserver -k`,
 Xvfb by its id).
 
-    tools/stress_kills.sh [BUILD_DIR] [--kills 15] [--seed 10] [--max-seconds 900]
+    tools/stress_kills.sh [BUILD_DIR] [--kills 15] [--on-write 2] [--seed 10] [--max-seconds 900]
 """
 
 import argparse
 import os
+import ctypes
 import random
 import re
+import select
 import signal
+import struct
 import sys
 import tempfile
 import threading
@@ -182,6 +188,51 @@ class Poller(threading.Thread):
                 self.events.append((now, "temporary " + name))
             seen, temporaries = now_seen, now_temporaries
             time.sleep(0.001)
+
+    def stop(self):
+        self.stopping.set()
+        self.join(timeout=5)
+
+
+class WriteWatch(threading.Thread):
+    """Kills the program the moment the file system reports a write to one
+    file (inotify IN_MODIFY on the folder): the file itself, rewritten in
+    place, or its temporary "~NAME.new". The kill then lands inside that
+    file's write, a few tens of microseconds after it began."""
+
+    IN_MODIFY = 0x2
+
+    def __init__(self, folder, name, kill):
+        super().__init__(daemon=True)
+        self.names = {name, "~" + name + ".new"}
+        self.kill = kill
+        self.hit = None  # the name whose write was hit
+        self.stopping = threading.Event()
+        self.libc = ctypes.CDLL("libc.so.6", use_errno=True)
+        self.fd = self.libc.inotify_init1(os.O_NONBLOCK | os.O_CLOEXEC)
+        if self.fd < 0 or self.libc.inotify_add_watch(self.fd, str(folder).encode(), self.IN_MODIFY) < 0:
+            raise OSError(ctypes.get_errno(), "inotify")
+
+    def run(self):
+        try:
+            while not self.stopping.is_set() and self.hit is None:
+                if not select.select([self.fd], [], [], 0.05)[0]:
+                    continue
+                try:
+                    data = os.read(self.fd, 65536)
+                except BlockingIOError:
+                    continue
+                at = 0
+                while at + 16 <= len(data):
+                    _, _, _, length = struct.unpack_from("iIII", data, at)
+                    name = data[at + 16:at + 16 + length].rstrip(b"\0").decode("latin-1")
+                    at += 16 + length
+                    if name in self.names:
+                        self.kill.kill_now()
+                        self.hit = name
+                        break
+        finally:
+            os.close(self.fd)
 
     def stop(self):
         self.stopping.set()
@@ -374,26 +425,43 @@ class Stress:
     def time_left(self):
         return self.deadline - time.monotonic()
 
-    def one_run(self, app, moment, delay, reset=True):
+    def one_run(self, app, moment, delay, reset=True, watch=None):
         """One start of the program; killed `delay` seconds after the trigger
-        (None: not killed, the writes run to their end). Returns (kill, the
-        poller's events relative to the trigger)."""
+        (None: not killed, the writes run to their end), or, with `watch` (a
+        file name), the moment that file's write begins. Returns (kill, the
+        name whose write the watch hit, the poller's events relative to the
+        trigger)."""
         if reset:
             moment.reset(app)
-        poller = Poller(app.folder, list(moment.files)) if delay is None else None
+        poller = Poller(app.folder, list(moment.files)) if delay is None and watch is None else None
         if poller:
             poller.start()
-        kill = None
+        kill = watcher = None
         try:
-            kill = moment.start(app, lambda proc: Kill(proc, delay))
+            def arm(proc):
+                nonlocal watcher
+                k = Kill(proc, delay)
+                if watch is not None:
+                    watcher = WriteWatch(app.folder, watch, k)
+                    watcher.start()
+                return k
+
+            kill = moment.start(app, arm)
             moment.reach(app, kill)
             moment.trigger(app, kill)
-            if delay is None:
+            if watch is not None:
+                # The watched write ends the program, or never comes (a file
+                # the moment leaves alone): then the run ends as usual.
+                if kill.wait(5) is None:
+                    moment.finish(app, kill)
+            elif delay is None:
                 moment.finish(app, kill)
             kill.settle()
         finally:
             if poller:
                 poller.stop()
+            if watcher:
+                watcher.stop()
             if kill is not None:
                 kill.cancel()
                 if kill.poll() is None:
@@ -402,13 +470,13 @@ class Stress:
         # The next start must not find this one's guard still held.
         app.drive("gone", self.h.TITLE, 5000)
         events = [(t - kill.t0, what) for t, what in poller.events] if poller and kill.t0 is not None else []
-        return kill, events
+        return kill, (watcher.hit if watcher else None), events
 
     def calibrate(self, app, moment):
         """The window where the writes happen, in seconds after the trigger."""
         times = []
         for n in range(self.args.calibrate):
-            kill, events = self.one_run(app, moment, None)
+            kill, _, events = self.one_run(app, moment, None)
             if kill.t0 is None:
                 raise RuntimeError("%s: the trigger was never reached" % moment.name)
             states = classify(app, moment.files)
@@ -432,8 +500,8 @@ class Stress:
     def run_moment(self, moment):
         tmp = Path(tempfile.mkdtemp(prefix="kills-%s-" % moment.name, dir=self.workdir))
         app = self.h.Scenario(self.session, tmp, "stress-" + moment.name)
-        counts = {"kills": 0, "old": 0, "new": 0, "mixed": 0, "torn": 0, "ended first": 0, "out of order": 0,
-                  "leftovers": 0}
+        counts = {"kills": 0, "at a write": 0, "old": 0, "new": 0, "mixed": 0, "torn": 0, "ended first": 0,
+                  "out of order": 0, "leftovers": 0}
         per_file = {name: {"old": 0, "new": 0, "same": 0, "torn": 0} for name in moment.files}
         stopped = ""
         try:
@@ -445,11 +513,24 @@ class Stress:
             width = (hi - lo) / self.args.kills
             delays = [lo + width * (i + self.rng.random()) for i in range(self.args.kills)]
             self.rng.shuffle(delays)
-            for n, delay in enumerate(delays):
+            # Then kills at the very start of each written file's write.
+            written = [name for name, (old, new) in moment.files.items() if old != new]
+            plan = [("delay", d) for d in delays] + [("write", name) for _ in range(self.args.on_write)
+                                                     for name in written]
+            for n, (how, what) in enumerate(plan):
                 if self.time_left() < 20:
                     stopped = "stopped by the time limit after %d kills" % n
                     break
-                kill, _ = self.one_run(app, moment, delay)
+                if how == "delay":
+                    kill, hit, _ = self.one_run(app, moment, what)
+                    planned = "delay %6.1f ms" % (what * 1000)
+                else:
+                    kill, hit, _ = self.one_run(app, moment, None, watch=what)
+                    planned = "at the write of %s" % short(what)
+                    if hit is None:
+                        self.failures.append("%s: the write of %s was never seen" % (moment.name, what))
+                    else:
+                        counts["at a write"] += 1
                 states = classify(app, moment.files)
                 counts["kills"] += 1
                 for name, state in states.items():
@@ -468,20 +549,22 @@ class Stress:
                     counts["mixed"] += 1
                 if out_of_order(states):
                     counts["out of order"] += 1
-                    self.failures.append("%s, kill at %.1f ms: files written out of order: %s"
-                                         % (moment.name, delay * 1000, states))
+                    self.failures.append("%s, kill %s: files written out of order: %s" % (moment.name, planned, states))
                 leftovers = sorted(p.name for p in app.folder.iterdir() if p.name.startswith("~"))
                 if leftovers:
                     counts["leftovers"] += 1
                 for name in torn:
                     path = app.file(name)
-                    self.failures.append("%s, kill at %.1f ms: %s torn: %s" % (
-                        moment.name, delay * 1000, name, describe(path.read_bytes() if path.exists() else None)))
-                landed = ("ended before the kill" if kill.ended_first
-                          else "killed at %.1f ms" % ((kill.killed_at or 0) * 1000))
-                print("  %2d: delay %6.1f ms, %s: %s%s" % (
-                    n + 1, delay * 1000, landed,
-                    " ".join("%s=%s" % (short(name), s) for name, s in states.items()),
+                    self.failures.append("%s, kill %s: %s torn: %s" % (
+                        moment.name, planned.strip(), name, describe(path.read_bytes() if path.exists() else None)))
+                if kill.ended_first:
+                    landed = "ended before the kill"
+                elif hit is not None:
+                    landed = "killed as %s was written" % hit
+                else:
+                    landed = "killed at %.1f ms" % ((kill.killed_at or 0) * 1000)
+                print("  %2d: %s, %s: %s%s" % (
+                    n + 1, planned, landed, " ".join("%s=%s" % (short(name), s) for name, s in states.items()),
                     ("  leftovers " + " ".join(leftovers)) if leftovers else ""), flush=True)
             if not stopped and self.time_left() > 20:
                 # A start after the last kill finds what it left and still
@@ -523,7 +606,7 @@ class Stress:
 
     def report(self):
         print("\nkills (SIGKILL of the Wine process), seed %d:" % self.args.seed)
-        heads = ("kills", "old", "new", "mixed", "torn", "ended first", "out of order", "leftovers")
+        heads = ("kills", "at a write", "old", "new", "mixed", "torn", "ended first", "out of order", "leftovers")
         print("%-12s" % "moment" + "".join("%14s" % h for h in heads))
         for name, counts, _, stopped in self.rows:
             if counts is None:
@@ -538,6 +621,7 @@ class Stress:
             print("  %s: %s" % (name, ", ".join("%s %d/%d/%d/%d" % (short(f), c["old"], c["new"], c["same"],
                                                                         c["torn"]) for f, c in per_file.items())))
         print("\n'old'/'new': every file the moment writes held its old / new content; 'mixed': some of each;\n"
+              "'at a write': killed the moment a file's write began (inotify), not after a delay;\n"
               "'ended first': the program had ended before its kill; 'leftovers': a temporary file was left.")
         if self.failures:
             print("\nFAILURES:")
@@ -557,6 +641,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", required=True, help="a Windows e2e build folder (Epiloom.exe, driver, recorder)")
     parser.add_argument("--kills", type=int, default=15, help="kills per moment (at most 100)")
+    parser.add_argument("--on-write", type=int, default=2,
+                        help="rounds of kills at the start of each written file's write, per moment (at most 10)")
     parser.add_argument("--calibrate", type=int, default=2, help="runs without a kill per moment, to time the writes")
     parser.add_argument("--seed", type=int, default=10)
     parser.add_argument("--max-seconds", type=float, default=900, help="the whole run stops after this")
@@ -564,6 +650,7 @@ def main():
     args = parser.parse_args()
     args.kills = max(1, min(args.kills, 100))
     args.calibrate = max(1, min(args.calibrate, 10))
+    args.on_write = max(0, min(args.on_write, 10))
     build = Path(args.build).resolve()
     args.exe, args.driver, args.recorder = (build / "Epiloom.exe", build / "epiloom_driver.exe",
                                             build / "recorder.exe")
