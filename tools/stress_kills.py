@@ -1,7 +1,7 @@
 """Kills Epiloom.exe under Wine at random moments around its file writes and
 checks that no file is ever left torn.
 
-Three moments, each in its own scenario of the end-to-end harness (prefix
+Four moments, each in its own scenario of the end-to-end harness (prefix
 copy, program folder C:\\Epiloom, fixture site):
 
   end-of-run    the close box at idle, after a run that changed both lists
@@ -9,19 +9,22 @@ copy, program folder C:\\Epiloom, fixture site):
                 language choice is written back differently ("ENX" -> "EN")
   session-end   the same run, ended by WM_QUERYENDSESSION + WM_ENDSESSION
   translation   the update check downloading two new translations
+  first-start   a start in a folder without the English language file, which
+                the program writes first
 
 Each moment first runs --calibrate times without a kill: a poller notes when,
 after the trigger (the close box sent, the end-of-session message sent, the
-list of translations asked of the server), each temporary file appears and each
-file changes. Then --kills runs, each killed with SIGKILL of the Wine process
-after a seeded random delay: one delay per equal slice of that window widened
-by a margin on both sides, so the kills land before, inside and after the
-writes. Then --on-write rounds of one kill per file the moment writes, made
-the moment the file system reports that file's write beginning (inotify: the
-file itself rewritten in place, or its temporary "~NAME.new"), so a write
-done in place is caught in the middle. After each kill every list file, the language-choice file and every
-language file must hold, byte for byte, its old content or its new one (a
-translation: absent or whole); anything else is a torn file.
+list of translations asked of the server, the process started), each
+temporary file appears and each file changes. Then --kills runs, each killed
+with SIGKILL of the Wine process after a seeded random delay: one delay per
+equal slice of that window widened by a margin on both sides, so the kills
+land before, inside and after the writes. Then --on-write rounds of one kill
+per file the moment writes, made the moment the file system reports that
+file's write beginning (inotify: the file itself rewritten in place, or its
+temporary "~NAME.new"), so a write done in place is caught in the middle.
+After each kill every list file, the language-choice file and every language
+file must hold, byte for byte, its old content or its new one (a file the
+moment creates: absent or whole); anything else is a torn file.
 
 Prints per moment the kills, how many left everything old, everything new or
 some of each, and the torn files; exits 1 when a file was torn, when the
@@ -383,6 +386,32 @@ class Translation(Moment):
         kill.wait(15)
 
 
+class FirstStart(Moment):
+    """The first start in a folder without the English language file, which
+    the program writes before anything else."""
+
+    name = "first-start"
+
+    def __init__(self, harness, english_file, french_file):
+        super().__init__(harness, english_file, french_file)
+        for name in WRITE_ORDER:  # killed long before the end of the run
+            old, _ = self.files[name]
+            self.files[name] = (old, old)
+        self.files["Epiloom.lang.EN"] = (None, english_file)
+
+    def start(self, app, kill_for):
+        proc = app.launch()
+        kill = kill_for(proc)
+        kill.fire()  # the trigger is the start itself
+        return kill
+
+    def finish(self, app, kill):
+        self.h.wait_until(lambda: app.file("Epiloom.lang.EN").exists(), 20)
+        app.wait_window()
+        kill.kill_now()
+        kill.wait(15)
+
+
 def classify(app, files):
     """Per file: "old", "new", "same" (old and new are equal and it holds
     them) or "torn"."""
@@ -494,7 +523,7 @@ class Stress:
         if not times:
             raise RuntimeError("%s: no write was seen after the trigger" % moment.name)
         first, last = max(0.0, min(times)), max(times)
-        margin = max(0.015, 0.5 * (last - first))
+        margin = max(0.015, 0.5 * (last - first), 0.25 * first)  # a later write has more jitter
         return max(0.0, first - margin), last + margin, (first, last)
 
     def run_moment(self, moment):
@@ -646,7 +675,7 @@ def main():
     parser.add_argument("--calibrate", type=int, default=2, help="runs without a kill per moment, to time the writes")
     parser.add_argument("--seed", type=int, default=10)
     parser.add_argument("--max-seconds", type=float, default=900, help="the whole run stops after this")
-    parser.add_argument("--moments", default="end-of-run,session-end,translation")
+    parser.add_argument("--moments", default="end-of-run,session-end,translation,first-start")
     args = parser.parse_args()
     args.kills = max(1, min(args.kills, 100))
     args.calibrate = max(1, min(args.calibrate, 10))
@@ -672,7 +701,8 @@ def main():
     english, french = default_english_file(), language_file(FRENCH)
     italian = language_file({"Populate": "Caricamento delle serie...", "Available": "serie Kestrix disponibili:"})
     known = {"end-of-run": EndOfRun(harness, english, french), "session-end": SessionEnd(harness, english, french),
-             "translation": Translation(harness, english, french, {"DE": language_file(GERMAN), "IT": italian})}
+             "translation": Translation(harness, english, french, {"DE": language_file(GERMAN), "IT": italian}),
+             "first-start": FirstStart(harness, english, french)}
     moments = [known[m] for m in args.moments.split(",") if m in known]
 
     # A SIGTERM or SIGINT ends the run through the finally blocks, which end

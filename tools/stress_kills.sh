@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Kill stress under Wine: Epiloom.exe killed (SIGKILL) at random moments around
-# the end-of-run save, the session-end save and a translation download; every
-# list, choice and language file must be left old or new, whole.
+# the end-of-run save, the session-end save, a translation download and the
+# first start's English file, and the moment each write begins; every list,
+# choice and language file must be left old or new, whole.
 #   tools/stress_kills.sh [BUILD_DIR] [--kills 15] [--on-write 2] [--seed 10] [--max-seconds 900]
 # BUILD_DIR: a Windows build with the e2e settings (default build/win64-e2e);
 # what it lacks is built first. Its addresses give the fixture site's port.
