@@ -38,11 +38,12 @@ Xvfb by its id).
 """
 
 import argparse
-import os
 import ctypes
+import os
 import random
 import re
 import select
+import shutil
 import signal
 import struct
 import sys
@@ -631,7 +632,12 @@ class Stress:
                 self.run_moment(moment)
         finally:
             self.session.stop()
-        return self.report()
+        code = self.report()
+        if code == 0:
+            shutil.rmtree(self.workdir, ignore_errors=True)
+        else:
+            print("request logs and screenshots: %s" % self.workdir)
+        return code
 
     def report(self):
         print("\nkills (SIGKILL of the Wine process), seed %d:" % self.args.seed)
