@@ -106,9 +106,11 @@ class NullWindow : public ShowListView {
   void ShowUpdateProgress(int, int) override {}
   void HideUpdateProgress() override {}
   int ListedShowCount() override { return items_; }
-  void AppendShow(const std::string&, bool favorite) override {
-    ++items_;
-    if (favorite) ++marked_;
+  void AppendShows(const std::vector<ListedShow>& shows) override {
+    for (const ListedShow& show : shows) {
+      ++items_;
+      if (show.favorite) ++marked_;
+    }
   }
   void SetSettingsButtonText(const std::string&) override {}
   void SetDownloadButtonText(const std::string&) override {}
