@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-step() { printf '\n=== %s\n' "$*"; }
+started=$SECONDS
+step() { printf '\n=== [%dm%02ds] %s\n' $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)) "$*"; }
 
 step "Installing what the builds and tests need"
 bash tools/setup.sh
@@ -21,17 +22,23 @@ step "Fuzz targets (built, then a short run of each)"
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz
 # Each starts from a scratch copy of its seeds, so the repository's corpus
-# never grows (tools/fuzz_campaign.sh runs the long campaign).
-for fuzzer in build/fuzz/tests/*_fuzz; do
-  [ -x "$fuzzer" ] || continue
+# never grows (tools/fuzz_campaign.sh runs the long campaign). Two run at once.
+smoke_run() {
+  local fuzzer=$1 name corpus
   name=$(basename "$fuzzer")
   corpus=$(mktemp -d)
   [ -d "tests/fuzz/corpus/$name" ] && cp "tests/fuzz/corpus/$name"/* "$corpus"/
-  "$fuzzer" -max_total_time=5 -artifact_prefix=build/fuzz/ "$corpus" >/dev/null 2>"$fuzzer.log" ||
-    { cat "$fuzzer.log"; rm -rf "$corpus"; exit 1; }
+  if ! "$fuzzer" -max_total_time=5 -artifact_prefix=build/fuzz/ "$corpus" >/dev/null 2>"$fuzzer.log"; then
+    cat "$fuzzer.log"
+    rm -rf "$corpus"
+    return 1
+  fi
   rm -rf "$corpus"
   echo "$name: no finding in 5 s"
-done
+}
+export -f smoke_run
+find build/fuzz/tests -maxdepth 1 -name '*_fuzz' -type f -perm -u+x -print0 | sort -z |
+  xargs -0 -n 1 -P 2 bash -c 'smoke_run "$1"' _
 
 step "Shipped 32-bit Epiloom.exe"
 # Only the program: the test tools and Windows-side checks run as x86_64 builds.
@@ -46,3 +53,5 @@ esac
 
 step "End-to-end tests of the 64-bit Epiloom.exe under Wine"
 cmake --workflow --preset win64-e2e
+
+step "All tests passed"
