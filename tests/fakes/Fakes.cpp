@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <mutex>
+#include <sstream>
 #include <thread>
+
+#include "store/ShowStore.h"
 
 namespace epiloom::testing {
 namespace {
@@ -508,6 +512,20 @@ std::size_t GatedFetcher::held() const {
 std::vector<std::string> GatedFetcher::requests() const {
   std::lock_guard lock(mutex_);
   return requests_;
+}
+
+std::string StoreState(ShowStore& store) {
+  std::lock_guard lock(store.mutex);
+  std::ostringstream state;
+  state << "checked=" << store.episodesChecked << "\n";
+  for (const ShowRecord& record : store.showTable) {
+    state << record.name << " " << record.lastChecked << ":";
+    for (const Episode& episode : record.episodes) {
+      state << " " << episode.episodeCode << "," << episode.magnetLink << "," << episode.sizeMb;
+    }
+    state << "\n";
+  }
+  return state.str();
 }
 
 }  // namespace epiloom::testing

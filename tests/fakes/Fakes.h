@@ -18,6 +18,10 @@
 #include "support/ProgramFolder.h"
 #include "support/ShowListView.h"
 
+namespace epiloom {
+struct ShowStore;
+}
+
 namespace epiloom::testing {
 
 // A program folder held in memory. Thread-safe, so workers can use it.
@@ -235,5 +239,9 @@ class GatedFetcher : public PageFetcher {
   std::size_t held_ = 0;
   std::vector<std::string> requests_;
 };
+
+// Everything an episode check may change in the store (the flag, and each
+// record's lastChecked and episodes), as one text to compare.
+std::string StoreState(ShowStore& store);
 
 }  // namespace epiloom::testing

@@ -10,7 +10,6 @@
 #include <mutex>
 #include <ostream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -87,21 +86,6 @@ void Build(const std::vector<Favourite>& favourites, ShowStore& store, GatedFetc
       fetcher.Serve(UrlOf(favourite.name), PageOf(favourite.name, 1 + shown++ % 3));
     }
   }
-}
-
-// Everything the check may change, as one text.
-std::string StoreState(ShowStore& store) {
-  std::lock_guard lock(store.mutex);
-  std::ostringstream state;
-  state << "checked=" << store.episodesChecked << "\n";
-  for (const ShowRecord& record : store.showTable) {
-    state << record.name << " " << record.lastChecked << ":";
-    for (const Episode& episode : record.episodes) {
-      state << " " << episode.episodeCode << "," << episode.magnetLink << "," << episode.sizeMb;
-    }
-    state << "\n";
-  }
-  return state.str();
 }
 
 // The dialog, recording its writes; raises the cancel token on its n-th
@@ -196,7 +180,7 @@ Outcome RunCheck(const std::vector<Favourite>& favourites, int atOnce, Answers a
     outcome.result = CheckEpisodePages(job);
   }
   watch.WaitUntilReleased();
-  outcome.store = StoreState(store);
+  outcome.store = testing::StoreState(store);
   outcome.dialog = dialog.log();
   outcome.sleeps = clock.sleeps();
   outcome.requests = fetcher.requests();
@@ -365,7 +349,7 @@ TEST_F(PagesAhead, RunsTheFixedNumberOfDownloadsAtOnceInFavouritesOrder) {
   Finish();
   EXPECT_EQ(result, 20);
   EXPECT_EQ(fetcher.requests().size(), 20u);
-  EXPECT_NE(StoreState(store).find("checked=1"), std::string::npos);
+  EXPECT_NE(testing::StoreState(store).find("checked=1"), std::string::npos);
 }
 
 TEST_F(PagesAhead, WithoutAnOwnerForTheFetcherReadsEachPageInTurn) {
@@ -394,7 +378,7 @@ TEST_P(CancelledWhileWaiting, ReturnsAtOnceAndNothingOfItsDownloadsLands) {
   for (int k = 1; k <= c.pagesFirst; ++k) fetcher.Open(UrlOf("Show" + std::to_string(k)));
   // The check waits for the next page, which stays held.
   WaitForDialog("counter (" + std::to_string(c.pagesFirst + 1) + "/20)");
-  const std::string before = StoreState(store);
+  const std::string before = testing::StoreState(store);
   const std::size_t writes = dialog.log().size();
   {
     std::lock_guard lock(store.mutex);  // as the dialog abandons its worker
@@ -409,7 +393,7 @@ TEST_P(CancelledWhileWaiting, ReturnsAtOnceAndNothingOfItsDownloadsLands) {
   job.reset();
   fetcher.OpenAll();
   watch.WaitUntilReleased();
-  EXPECT_EQ(StoreState(store), before);
+  EXPECT_EQ(testing::StoreState(store), before);
   EXPECT_EQ(dialog.log().size(), writes);
   // No download started once the check had returned.
   EXPECT_EQ(fetcher.requests().size(), started);
@@ -432,12 +416,12 @@ TEST_F(PagesAhead, FailedPageEndsTheCheckWithoutWaitingForTheOthers) {
   worker.join();
   EXPECT_EQ(result, -1);
   EXPECT_EQ(clock.sleeps(), std::vector<int>{2000});
-  const std::string after = StoreState(store);
+  const std::string after = testing::StoreState(store);
 
   job.reset();
   fetcher.OpenAll();
   watch.WaitUntilReleased();
-  EXPECT_EQ(StoreState(store), after);
+  EXPECT_EQ(testing::StoreState(store), after);
   EXPECT_EQ(store.showTable[0].lastChecked, 43200);
   for (std::size_t i = 1; i < store.showTable.size(); ++i) {
     EXPECT_EQ(store.showTable[i].lastChecked, 42590) << i;

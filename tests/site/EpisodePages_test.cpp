@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <mutex>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -277,21 +276,6 @@ TEST_F(EpisodeCheck, WithoutFavouritesEndsAtOnceAsChecked) {
 
 // --- An abandoned check -----------------------------------------------------
 
-// Everything the check may change, as one text.
-std::string StoreState(ShowStore& store) {
-  std::lock_guard lock(store.mutex);
-  std::ostringstream state;
-  state << "checked=" << store.episodesChecked << "\n";
-  for (const ShowRecord& record : store.showTable) {
-    state << record.name << " " << record.lastChecked << ":";
-    for (const Episode& episode : record.episodes) {
-      state << " " << episode.episodeCode << "," << episode.magnetLink << "," << episode.sizeMb;
-    }
-    state << "\n";
-  }
-  return state.str();
-}
-
 struct CancelCase {
   const char* name;
   int holdCall;  // the download during which the check is cancelled
@@ -320,17 +304,17 @@ TEST_P(AbandonedCheck, WritesNothingOnceCancelled) {
     ended = true;
   });
   holding.WaitUntilHeld();
-  const std::string before = StoreState(store);
+  const std::string before = testing::StoreState(store);
   const std::size_t writes = dialog.log().size();
   if (c.cancel) cancel->Raise();
   holding.Release();
   // The window's thread keeps reading the store (under its lock) while the
   // worker goes on.
-  while (!ended) StoreState(store);
+  while (!ended) testing::StoreState(store);
   worker.join();
 
   EXPECT_EQ(result, c.result);
-  const std::string after = StoreState(store);
+  const std::string after = testing::StoreState(store);
   int shows = 0;
   for (const ShowRecord& record : store.showTable) shows += record.episodes.empty() ? 0 : 1;
   EXPECT_EQ(shows, c.shows);
