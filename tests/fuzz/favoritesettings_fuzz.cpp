@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/FuzzCheck.h"
 #include "store/FavoriteSettings.h"
 #include "store/ShowTable.h"
 #include "store/UserLists.h"
@@ -19,12 +20,7 @@ namespace {
 
 using namespace epiloom;
 
-// A failed check names its line, then aborts.
-void Check(bool condition, unsigned line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %u\n", line);
-  std::abort();
-}
+using fuzz::Check;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

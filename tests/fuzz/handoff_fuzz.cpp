@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/FuzzCheck.h"
 #include "i18n/LanguageTexts.h"
 #include "site/EpisodeCode.h"
 #include "site/EpisodePageReader.h"
@@ -23,12 +24,7 @@ namespace {
 
 using namespace epiloom;
 
-// A failed check names its line, then aborts.
-void Check(bool condition, unsigned line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %u\n", line);
-  std::abort();
-}
+using fuzz::Check;
 
 bool AcceptedInFileName(char c) {
   return static_cast<unsigned char>(c) >= 32 && std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/FuzzCheck.h"
 #include "BuildSettings.h"
 #include "fakes/Fakes.h"
 #include "i18n/LanguageChoice.h"
@@ -22,12 +23,7 @@ namespace {
 
 using namespace epiloom;
 
-// A failed check names its line, then aborts.
-void Check(bool condition, unsigned line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %u\n", line);
-  std::abort();
-}
+using fuzz::Check;
 
 bool OnOneLine(std::string_view text) { return text.find_first_of("\r\n") == std::string_view::npos; }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/FuzzCheck.h"
 #include "i18n/LanguageTexts.h"
 #include "store/BlacklistMoves.h"
 #include "store/ShowListEdits.h"
@@ -23,12 +24,7 @@ namespace {
 
 using namespace epiloom;
 
-// A failed check names its line, then aborts.
-void Check(bool condition, unsigned line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %u\n", line);
-  std::abort();
-}
+using fuzz::Check;
 
 // Windows-1252 lower case, written out as a table of the letters that have one.
 std::string Lowered(std::string_view text) {

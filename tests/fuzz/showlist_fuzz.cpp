@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "fuzz/FuzzCheck.h"
 #include "fakes/Fakes.h"
 #include "site/ShowListPageReference.h"
 #include "site/ShowListPage.h"
@@ -19,9 +20,7 @@ namespace {
 
 using namespace epiloom;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 class CountingWindow : public ShowListView {
  public:

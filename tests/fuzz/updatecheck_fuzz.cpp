@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/FuzzCheck.h"
 #include "fakes/Fakes.h"
 #include "i18n/LanguageTexts.h"
 #include "support/Md5.h"
@@ -26,12 +27,7 @@ namespace {
 
 using namespace epiloom;
 
-// A failed check names its line, then aborts.
-void Check(bool condition, unsigned line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %u\n", line);
-  std::abort();
-}
+using fuzz::Check;
 
 constexpr char kHost[] = "updates.test";
 constexpr char kFolderUrl[] = "http://updates.test/Epiloom/";

@@ -8,15 +8,14 @@
 #include <string>
 #include <unordered_set>
 
+#include "fuzz/FuzzCheck.h"
 #include "store/UserLists.h"
 
 namespace {
 
 using namespace epiloom;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 bool FramedLikeAList(std::string_view text) { return !text.empty() && text.front() == '\n' && text.back() == '\n'; }
 
