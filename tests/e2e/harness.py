@@ -80,6 +80,7 @@ WS_SYSMENU = 0x00080000
 WS_CAPTION = 0x00C00000
 
 DRIVER_MARGIN_S = 10  # how much longer than its own time-out a driver command may take
+START_WAIT_S = 15  # how long a start may take to show the main window before it counts as stalled
 PROXY_VARIABLES = ("http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY",
                    "ftp_proxy", "FTP_PROXY", "all_proxy", "ALL_PROXY")
 
@@ -504,28 +505,52 @@ class Scenario:
     # --- the program ---------------------------------------------------------
 
     def start(self):
-        """Starts Epiloom.exe without waiting for more than its window; returns
+        """Starts Epiloom.exe and waits for its window (or its end); returns
         its process (exit code via .wait())."""
+        asked = len(self.requested())
         proc = self.launch()
-        if len(self.processes) == 1:
-            # Very rarely Wine stalls the first program of a new session before
-            # it runs any of its code: no window, no request, no exit. Such a
-            # start is made once more; a program that hangs by itself hangs
-            # again and the scenario still fails.
-            shown = wait_until(lambda: proc.poll() is not None or self.drive("wait-window", TITLE, 500)[0] == 0,
-                               15, interval_s=0)
-            if not shown and proc.poll() is None:
-                print("\n[e2e] %s: no window after 15 s, Wine's start stalled; starting again" % self.name)
-                self.screenshot("stalled-start")
-                self._driver.stop()
-                self._driver = None
-                kill_wineserver(self.env)
-                proc.wait(timeout=30)
-                self.processes.clear()
-                proc = self.launch()
-                if self.watching:
-                    self.watch_windows()  # a new driver: the stalled start's windows are no news
+        shown = self.wait_started(proc)
+        if not shown and proc.poll() is None and len(self.requested()) == asked:
+            # Very rarely Wine stalls a program's start before any of its code
+            # runs: no window, no request, no exit (seen at the first start of
+            # a session and, once, at a later one). What it was doing goes to
+            # the log; then the start is made once more in a new Wine session.
+            # A program that hangs by itself hangs again and the scenario
+            # still fails.
+            print("\n[e2e] %s: no window and no request after %d s, the start stalled; its threads:\n%s"
+                  % (self.name, START_WAIT_S, self.backtraces()))
+            self.screenshot("stalled-start")
+            self._driver.stop()
+            self._driver = None
+            kill_wineserver(self.env)
+            self.kill(proc)  # also when it stalled before Wine knew it
+            self.processes.clear()
+            proc = self.launch()
+            if self.watching:
+                self.watch_windows()  # a new driver: the stalled start's windows are no news
+        elif not shown and proc.poll() is None:
+            print("\n[e2e] %s: no window after %d s, though the program asked for %r; its threads:\n%s"
+                  % (self.name, START_WAIT_S, self.requested()[asked:], self.backtraces()))
         return proc
+
+    def wait_started(self, proc):
+        """Whether the main window is up within START_WAIT_S; False at once
+        when the program ends first (a second copy leaves quietly)."""
+        ended_or_shown = wait_until(lambda: proc.poll() is not None or self.drive("wait-window", TITLE, 500)[0] == 0,
+                                    START_WAIT_S, interval_s=0)
+        return bool(ended_or_shown) and proc.poll() is None
+
+    def backtraces(self):
+        """The threads of the session's Epiloom processes, as winedbg sees
+        them (Wine's own services left out)."""
+        try:
+            done = subprocess.run(["wine", "winedbg", "--command", "bt all"], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=90)
+        except subprocess.TimeoutExpired:
+            return "(winedbg did not answer within 90 s)"
+        blocks = done.stdout.decode("utf-8", errors="replace").split("Backtracing for thread")
+        ours = ["Backtracing for thread" + b for b in blocks[1:] if "Epiloom.exe)" in b.split("\n", 1)[0]]
+        return "".join(ours) or "(no Epiloom process known to Wine)"
 
     def launch(self):
         log = open(self.tmp / ("wine-%d.log" % len(self.processes)), "ab")
@@ -578,7 +603,16 @@ class Scenario:
         return text
 
     def wait_window(self, title=TITLE, timeout_ms=30000):
-        return json.loads(self.ask("wait-window", title, timeout_ms))
+        code, text = self.drive("wait-window", title, timeout_ms)
+        if code != 0:
+            raise HarnessError("no window %r within %d ms (%s); the programs: %s; last requests: %r; windows: %r"
+                               % (title, timeout_ms, text, self.process_states(), self.requested()[-6:],
+                                  self.windows()))
+        return json.loads(text)
+
+    def process_states(self):
+        """The scenario's program starts, each running or with its exit code."""
+        return ", ".join("running" if p.poll() is None else "ended (%d)" % p.returncode for p in self.processes)
 
     def window_count(self, title=TITLE):
         return int(self.ask("count", title))
