@@ -592,8 +592,21 @@ class Scenario:
     def drive(self):
         """The driver, started on first use: drive("text", TITLE, 1004) -> (code, result)."""
         if self._driver is None:
-            self._driver = Driver(self.session.driver, self.env, self.tmp / "driver.log")
+            self._driver = self.start_driver()
         return self._driver
+
+    def start_driver(self):
+        """A driver that has answered once. Its own start can stall in Wine
+        as a program's can: such a driver is ended and another one started."""
+        driver = Driver(self.session.driver, self.env, self.tmp / "driver.log")
+        try:
+            driver("windows", timeout_s=START_WAIT_S)
+        except HarnessError:
+            print("\n[e2e] %s: the driver did not answer within %d s, its start stalled; starting another"
+                  % (self.name, START_WAIT_S))
+            driver.stop()
+            driver = Driver(self.session.driver, self.env, self.tmp / "driver.log")
+        return driver
 
     def ask(self, *args):
         """A driver command that must succeed; returns its result."""
