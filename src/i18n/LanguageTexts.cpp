@@ -75,6 +75,17 @@ constexpr std::array<KeyEntry, kTextKeyCount> kKeys{{
     {"About1", "This software is free of charge but I accept PayPal donations to "},
     {"About2", "A bug to report ? A contribution to make (translation) ? Contact me at "},
     {"AutoClose", "Closing in"},
+    {"ReadOnlyFolder1", "Epiloom cannot write in its folder:"},
+    {"ReadOnlyFolder2",
+     "Your favorite shows, blacklist, language choice and the shortcuts of new episodes will not be kept: nothing "
+     "you change will persist. Move Epiloom to a folder of its own that you can write."},
+    {"SaveProblem1", "Epiloom could not save these files:"},
+    {"SaveProblem2", "What you changed in them is lost. Another program may be holding them open."},
+    {"UpdaterProblem", "The new version could not be saved. It will be offered again at the next start:"},
+    {"ShortcutProblem1", "These new episodes could not be saved as shortcuts and were not handed over:"},
+    {"ShortcutProblem2", "They will be offered again at the next check."},
+    {"LaunchProblem1", "These episodes did not reach a torrent client (no program opens magnet links):"},
+    {"LaunchProblem2", "Their shortcuts stay in this folder; open them once a torrent client takes magnet links:"},
 }};
 
 // What replaces an About2 text that lost the contact address. Unlike the

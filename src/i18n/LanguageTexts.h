@@ -1,4 +1,6 @@
-// The 58 interface texts, by key, with their built-in English texts.
+// The interface texts, by key, with their built-in English texts: the 58 the
+// program was first made with, then the texts of the problems it reports
+// (folder not writable, files not saved, episodes not handed over).
 #pragma once
 
 #include <array>
@@ -22,9 +24,11 @@ enum class TextKey {
   PopupMenu2, Download1, Download2, Download3, Properties, Cancel, BlackList, WhiteList,
   Finish, Q720p1, Q720p2, Q720p3, LastEpisodeWatched1, LastEpisodeWatched2,
   LastEpisodeWatched3, LastEpisodeWatched4, Torrent, About1, About2, AutoClose,
+  ReadOnlyFolder1, ReadOnlyFolder2, SaveProblem1, SaveProblem2, UpdaterProblem,
+  ShortcutProblem1, ShortcutProblem2, LaunchProblem1, LaunchProblem2,
 };
 
-inline constexpr std::size_t kTextKeyCount = 58;
+inline constexpr std::size_t kTextKeyCount = 67;
 
 // The key as the language file spells it ("LastEpisodeWatched3").
 std::string_view KeyName(TextKey key);
@@ -50,7 +54,7 @@ class LanguageTexts {
   std::array<std::string, kTextKeyCount> texts_;
 };
 
-// Writes "Epiloom.lang.EN" (59 CR LF lines) unless a file of that name exists:
+// Writes "Epiloom.lang.EN" (a header and one line per key, CR LF each) unless a file of that name exists:
 // an English file the user edited is never overwritten. A folder that cannot
 // be written is not reported.
 void WriteDefaultLanguageFile(ProgramFolder& folder);
@@ -63,7 +67,7 @@ std::string DefaultLanguageFileContent();
 // the contact-address rule for About1 and About2, then blanks trimmed.
 std::string ReadLanguageText(const ProfileFile& profile, const std::string& path, TextKey key);
 
-// Reads all 58 texts from the language file at `path`, in key order.
+// Reads every text from the language file at `path`, in key order.
 LanguageTexts ReadLanguageTexts(const ProfileFile& profile, const std::string& path);
 
 }  // namespace epiloom

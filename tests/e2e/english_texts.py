@@ -1,4 +1,4 @@
-"""The 58 English texts as the user sees them, written out here independently
+"""The English texts as the user sees them, written out here independently
 of the program, so the scenarios can tell what the program should show and
 what its default English language file must hold."""
 
@@ -64,6 +64,17 @@ ENGLISH = [
     ("About1", "This software is free of charge but I accept PayPal donations to " + CONTACT),
     ("About2", "A bug to report ? A contribution to make (translation) ? Contact me at " + CONTACT),
     ("AutoClose", "Closing in"),
+    ("ReadOnlyFolder1", "Epiloom cannot write in its folder:"),
+    ("ReadOnlyFolder2", "Your favorite shows, blacklist, language choice and the shortcuts of new episodes will not "
+                        "be kept: nothing you change will persist. Move Epiloom to a folder of its own that you can "
+                        "write."),
+    ("SaveProblem1", "Epiloom could not save these files:"),
+    ("SaveProblem2", "What you changed in them is lost. Another program may be holding them open."),
+    ("UpdaterProblem", "The new version could not be saved. It will be offered again at the next start:"),
+    ("ShortcutProblem1", "These new episodes could not be saved as shortcuts and were not handed over:"),
+    ("ShortcutProblem2", "They will be offered again at the next check."),
+    ("LaunchProblem1", "These episodes did not reach a torrent client (no program opens magnet links):"),
+    ("LaunchProblem2", "Their shortcuts stay in this folder; open them once a torrent client takes magnet links:"),
 ]
 
 BUILT_IN = dict(ENGLISH)

@@ -30,7 +30,7 @@ def test_the_first_start_writes_the_default_english_file(app):
     assert app.close_and_wait(proc) == 0
 
     lines = written.split(b"\r\n")
-    assert lines[-1] == b"" and len(lines) - 1 == 59, "59 lines, each ended by CR LF"
+    assert lines[-1] == b"" and len(lines) - 1 == 68, "a header and 67 keys, each line ended by CR LF"
     assert lines[0] == b"[Language]"
     assert b"simple clicking on" in written
     assert written == default_english_file()

@@ -81,7 +81,7 @@ def language_file(texts):
 
 
 def in_language(translation):
-    """All 58 texts of a language whose file holds `translation`."""
+    """Every text of a language whose file holds `translation`."""
     return {**BUILT_IN, **translation}
 
 

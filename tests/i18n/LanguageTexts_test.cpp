@@ -15,10 +15,10 @@ using testing::FakeProgramFolder;
 
 constexpr char kEmail[] = "epiloom.ardmoor@example.org";
 
-TEST(DefaultLanguageFile, HasHeaderAnd58CrLfLinesInKeyOrder) {
+TEST(DefaultLanguageFile, HasHeaderAndOneCrLfLinePerKeyInKeyOrder) {
   const std::string content = DefaultLanguageFileContent();
-  EXPECT_EQ(CountOccurrences(content, "\r\n"), 59u);
-  EXPECT_EQ(CountOccurrences(content, "\n"), 59u);  // no lone LF
+  EXPECT_EQ(CountOccurrences(content, "\r\n"), 68u);
+  EXPECT_EQ(CountOccurrences(content, "\n"), 68u);  // no lone LF
   EXPECT_EQ(content.substr(0, 12), "[Language]\r\n");
   EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
   EXPECT_NE(content.find("\r\nCheckNewVersion= Checking program version and new translations\r\nNewVersion1= "),
@@ -28,7 +28,10 @@ TEST(DefaultLanguageFile, HasHeaderAnd58CrLfLinesInKeyOrder) {
   EXPECT_NE(content.find(std::string("\r\nAbout2= A bug to report ? A contribution to make (translation) ? "
                                      "Contact me at ") + kEmail + "\r\nAutoClose= Closing in\r\n"),
             std::string::npos);
-  EXPECT_TRUE(content.ends_with("\r\nAutoClose= Closing in\r\n"));
+  EXPECT_NE(content.find("\r\nAutoClose= Closing in\r\nReadOnlyFolder1= Epiloom cannot write in its folder:\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(content.ends_with("\r\nLaunchProblem2= Their shortcuts stay in this folder; open them once a torrent "
+                                "client takes magnet links:\r\n"));
 }
 
 TEST(DefaultLanguageFile, WrittenOnlyWhenMissing) {
