@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev file
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb x11-utils imagemagick
+  wine wine64 fonts-wine xvfb x11-utils imagemagick xdotool
   transmission-daemon transmission-cli iproute2
   python3 python3-pytest
 )

@@ -72,6 +72,9 @@ LANGUAGE_ICON = 1035
 ABOUT_LINE = 1037
 UPDATE_PROGRESS_BAR = 1038
 
+# The buttons of a message box.
+MESSAGE_BOX_BUTTONS = {"ok": 1, "cancel": 2, "yes": 6, "no": 7}
+
 # Window styles.
 WS_THICKFRAME = 0x00040000
 WS_MINIMIZEBOX = 0x00020000
@@ -201,7 +204,7 @@ class WineSession:
         if SITE_PORT is None or loopback_port(UPDATE_HOST) != SITE_PORT:
             raise HarnessError("the build's site address %s and update host %s must name one port on 127.0.0.1"
                                % (SITE_URL, UPDATE_HOST))
-        for binary in ("wine", "wineserver", "Xvfb", "import"):
+        for binary in ("wine", "wineserver", "Xvfb", "import", "xdotool"):
             if not shutil.which(binary):
                 raise HarnessError("%s is not installed (run tools/setup.sh)" % binary)
         self.start_display()
@@ -437,6 +440,7 @@ class Scenario:
         self.site = None
         self.closed_sites = []  # servers whose port was closed while answers were under way
         self.shots = 0
+        self._last_click = 0.0  # when the last real click was made (time.monotonic)
         self.start_trouble = None  # what a start that showed no window was doing
         self.prefix = session.new_prefix()
         self.env = session.base_env(self.prefix)
@@ -816,6 +820,98 @@ class Scenario:
         self.ask("menu-pick", position, timeout_s * 1000)
         if not wait_until(lambda: not self.menu_shown(), timeout_s):
             raise HarnessError("the popup menu of %d did not close" % control)
+
+    # --- real input through the X server ---------------------------------------
+    #
+    # xdotool sends the events through the XTest extension of the scenario's
+    # Xvfb, so they reach the program as a user's hand does: through Wine's
+    # input, with mouse capture, focus and activation, unlike the driver's
+    # posted messages. The driver only says where things are.
+
+    def xdotool(self, *args):
+        try:
+            done = subprocess.run(["xdotool", *[str(a) for a in args]], env=dict(os.environ,
+                                  DISPLAY=self.session.display), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, timeout=15)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("xdotool %r did not end within 15 s" % (args,))
+        if done.returncode != 0:
+            raise HarnessError("xdotool %r failed: %s" % (args, done.stdout.decode(errors="replace")))
+
+    def where(self, control, title=TITLE, item=None):
+        """Where a control (or an item of a list box) lies on the screen:
+        {"rect": [l, t, r, b], "client": [x, y] (its client area's origin),
+        "visible" (items only: wholly inside the list)}."""
+        return json.loads(self.ask("where", title, control, *([] if item is None else [item])))
+
+    def input_state(self, title=TITLE):
+        """The input state of the thread running the window: "capture",
+        "focus", "active", "foreground" (each {"title", "class", "id"} or
+        None), "in_menu", "in_move"."""
+        state = json.loads(self.ask("input", title))
+        for key in ("capture", "focus", "active", "foreground"):
+            if state[key] is not None:
+                state[key]["title"] = state[key]["title"].encode("latin-1").decode("cp1252", errors="surrogateescape")
+        return state
+
+    def screen_point(self, control, title=TITLE, at=None, item=None):
+        """The screen pixel of a point of a control: `at` in its client pixels
+        (x, y), or its middle; with a list item, x of `at` (or the item's
+        middle) at the item's middle height."""
+        place = self.where(control, title, item)
+        left, top, right, bottom = place["rect"]
+        if item is not None:
+            if not place["visible"]:
+                raise HarnessError("item %d of control %d is not in view" % (item, control))
+            x = place["client"][0] + at[0] if at else (left + right) // 2
+            return x, (top + bottom) // 2
+        if at:
+            return place["client"][0] + at[0], place["client"][1] + at[1]
+        return (left + right) // 2, (top + bottom) // 2
+
+    def real_click(self, control, title=TITLE, at=None, item=None, button="left"):
+        """A click of a real mouse (left or right button) at a point of a
+        control (see screen_point). Clicks on one spot come no sooner than the
+        double-click time after each other, so that each is a click of its own."""
+        x, y = self.screen_point(control, title, at, item)
+        since = time.monotonic() - self._last_click
+        if since < 0.6:
+            time.sleep(0.6 - since)
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", {"left": 1, "middle": 2, "right": 3}[button])
+        self._last_click = time.monotonic()
+
+    def real_answer(self, button, caption="Epiloom", timeout_ms=5000):
+        """Answers the message box with a real click on its button ("yes",
+        "no", "ok"); returns what the box showed. Waits until it is gone."""
+        box = self.message_box(caption, timeout_ms)
+        if box is None:
+            raise HarnessError("no message box %r; windows: %r" % (caption, self.windows()))
+        self.real_click(MESSAGE_BOX_BUTTONS[button], caption)
+        if not self.wait_gone(caption, 5000):
+            raise HarnessError("the message box %r stayed after a click on %s" % (caption, button))
+        return box
+
+    def activate(self, title):
+        """Makes the window the active one, as a user does: a click on its
+        caption, unless it is active already."""
+        state = self.input_state(title)
+        if state["active"] is not None and state["active"]["title"] == title and state["active"]["id"] == 0:
+            return
+        left, top, right, _ = self.where(0, title)["rect"]
+        x, y = (left + right) // 2, top + 10
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", 1)
+        self._last_click = time.monotonic()
+        if not wait_until(lambda: (self.input_state(title)["active"] or {}).get("title") == title, 3):
+            raise HarnessError("the window %r did not become active: %r" % (title, self.input_state(title)))
+
+    def real_keys(self, *keys, title=TITLE):
+        """Keys of a real keyboard (X key names: "space", "Tab", "shift+Tab",
+        "Escape", "Up", "Down", "Return"), typed into the window with this
+        title, which is made active first as a user would."""
+        self.activate(title)
+        self.xdotool("key", "--delay", 60, *keys)
 
     def close_window(self, title=TITLE):
         """The close box."""

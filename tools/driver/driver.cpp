@@ -893,6 +893,66 @@ Result Focus(const Args& a) {
   return {kOk, "{\"id\":" + Num(id) + ",\"class\":" + Json(ClassOf(focus)) + "}"};
 }
 
+// where <title> <id> [<item>]: where a control lies on the screen, for input
+// sent through the X server (xdotool): {"rect":[l,t,r,b],"client":[x,y]},
+// the control's window rectangle and the screen point of its client area's
+// top left corner (ClientToScreen). With an item of a list box, "rect" is
+// that item's rectangle (LB_GETITEMRECT) in screen pixels, and "visible"
+// tells whether it lies inside the list's client area.
+Result Where(const Args& a) {
+  Target t = Locate(a);
+  if (!t) return t.error;
+  RECT r{};
+  GetWindowRect(t.ctrl, &r);
+  POINT origin{0, 0};
+  ClientToScreen(t.ctrl, &origin);
+  std::string extra;
+  if (a.size() >= 4) {
+    long item = 0;
+    if (!ParseInt(a[3], &item)) return {kUsage, "usage: where <title> <id> [<item>]"};
+    DWORD_PTR answer = 0;
+    RECT itemRect{};
+    if (!SendMessageTimeoutA(t.ctrl, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&itemRect),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer) ||
+        static_cast<LRESULT>(answer) == LB_ERR)
+      return {kNotFound, "no item " + Num(item)};
+    RECT client{}, shown{};
+    GetClientRect(t.ctrl, &client);
+    extra = ",\"visible\":" + Bool(IntersectRect(&shown, &client, &itemRect) && EqualRect(&shown, &itemRect));
+    MapWindowPoints(t.ctrl, HWND_DESKTOP, reinterpret_cast<POINT*>(&itemRect), 2);
+    r = itemRect;
+  }
+  return {kOk, "{\"rect\":" + RectJson(r) + ",\"client\":[" + Num(origin.x) + "," + Num(origin.y) + "]" + extra + "}"};
+}
+
+// A window as the scenarios name it: {"title":..,"class":..,"id":..}, the
+// title being that of its top-level window and id its control ID (0 for the
+// top-level window itself); null for none.
+std::string WindowJson(HWND hwnd) {
+  if (!hwnd) return "null";
+  HWND top = GetAncestor(hwnd, GA_ROOT);
+  const long id = top && top != hwnd ? GetDlgCtrlID(hwnd) : 0;
+  return "{\"title\":" + Json(TitleOf(top ? top : hwnd)) + ",\"class\":" + Json(ClassOf(hwnd)) +
+         ",\"id\":" + Num(id) + "}";
+}
+
+// input <title>: the input state of the thread that runs the window (each
+// a window as WindowJson gives it): "capture" (the window holding the mouse
+// capture), "focus", "active", whether a menu or a move is under way
+// ("in_menu", "in_move"), and the session's "foreground" window.
+Result InputState(const Args& a) {
+  if (a.size() < 2) return {kUsage, "usage: input <title>"};
+  HWND top = FindTop(Decode(a[1]));
+  if (!top) return {kNotFound, "no window"};
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return {kNotFound, "no thread information"};
+  return {kOk, "{\"capture\":" + WindowJson(info.hwndCapture) + ",\"focus\":" + WindowJson(info.hwndFocus) +
+                   ",\"active\":" + WindowJson(info.hwndActive) + ",\"in_menu\":" +
+                   Bool(info.flags & GUI_INMENUMODE) + ",\"in_move\":" + Bool(info.flags & GUI_INMOVESIZE) +
+                   ",\"foreground\":" + WindowJson(GetForegroundWindow()) + "}"};
+}
+
 // dlu <x> <y> <w> <h>: the pixels that these dialog units give, each value on
 // its own as the dialog manager converts a template item's x, y, cx and cy, in
 // a dialog whose template font is "MS Sans Serif" 8 point. Answers [x,y,w,h].
@@ -956,6 +1016,8 @@ const struct {
               {"checked", Checked},
               {"key", Key},
               {"focus", Focus},
+              {"where", Where},
+              {"input", InputState},
               {"sleep", Pause}};
 
 Result Run(const Args& a) {
