@@ -30,4 +30,9 @@ inline constexpr unsigned kCloseMainWindowMessage = 1428;
 // MainWindowView::ShowBatch), handled on the window's thread (WM_APP + 40).
 inline constexpr unsigned kAppendShowsMessage = 0x8000 + 40;
 
+// Posted by the show list to itself once the click or key that asks to tick
+// or untick a show has been handled (wParam: the item), so that the question
+// is asked when the list has let go of the mouse (WM_APP + 41).
+inline constexpr unsigned kAskToggleMessage = 0x8000 + 41;
+
 }  // namespace epiloom::ids

@@ -59,27 +59,53 @@ LRESULT ShowListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == VK_SPACE) {
         const auto current = static_cast<int>(::SendMessageA(list_, LB_GETCURSEL, 0, 0));
         if (current == LB_ERR) break;
-        Toggle(current);
+        // Asked after this key's message, like a click's question.
+        PostToggle(current);
         return 0;  // consumed, whatever the answer
       }
       break;
-    case WM_LBUTTONDOWN:
-      // Only a plain left click: no other button or modifier key held.
-      if (wParam == MK_LBUTTON) {
-        const auto item = static_cast<int>(LOWORD(::SendMessageA(list_, LB_ITEMFROMPOINT, 0, lParam)));
-        RECT rect{};
-        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (::SendMessageA(list_, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect)) !=
-                LB_ERR &&
-            point.x >= kBoxLeft && point.x <= kBoxRight && point.y >= rect.top && point.y < rect.bottom) {
-          Toggle(item);
-        }
-      }
-      break;  // passed on, so the click also selects the item
+    case WM_LBUTTONDOWN: {
+      // Only a plain left click (no other button or modifier key held) in a
+      // show's check box asks. The list sees the press first, so the click
+      // also selects the item, and the list takes the mouse capture until the
+      // button is let go: a question asked now, inside the press, would leave
+      // the list in its drag selection after the answer, holding the capture
+      // with the selection following the mouse. So the question waits until
+      // the list has let go of the mouse.
+      const int item = wParam == MK_LBUTTON ? BoxUnder(lParam) : -1;
+      const LRESULT answer = Forward(message, wParam, lParam);
+      pendingToggle_ = item;
+      if (::GetCapture() != list_) PostToggle(pendingToggle_);
+      return answer;
+    }
+    case WM_CAPTURECHANGED: {
+      // The button was let go (or the capture taken away): the click is over.
+      const LRESULT answer = Forward(message, wParam, lParam);
+      PostToggle(pendingToggle_);
+      return answer;
+    }
+    case ids::kAskToggleMessage:
+      Toggle(static_cast<int>(wParam));
+      return 0;
     default:
       break;
   }
   return Forward(message, wParam, lParam);
+}
+
+int ShowListBox::BoxUnder(LPARAM point) const {
+  const auto item = static_cast<int>(LOWORD(::SendMessageA(list_, LB_ITEMFROMPOINT, 0, point)));
+  RECT rect{};
+  const POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  if (::SendMessageA(list_, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
+    return -1;
+  if (at.x < kBoxLeft || at.x > kBoxRight || at.y < rect.top || at.y >= rect.bottom) return -1;
+  return item;
+}
+
+void ShowListBox::PostToggle(int item) {
+  pendingToggle_ = -1;
+  if (item >= 0) ::PostMessageA(list_, ids::kAskToggleMessage, static_cast<WPARAM>(item), 0);
 }
 
 void ShowListBox::OnItemMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -42,6 +42,10 @@ class ShowListBox {
   LRESULT Forward(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DrawItem(const DRAWITEMSTRUCT& item, WPARAM wParam);
 
+  // The item whose check box a click began in (or -1), and what asks its
+  // question once the list has let go of the mouse.
+  int BoxUnder(LPARAM point) const;
+  void PostToggle(int item);
   void Toggle(int item);
   void OfferBlacklisting(int item);
   std::string ItemText(int item) const;
@@ -51,6 +55,7 @@ class ShowListBox {
   HWND mainWindow_ = nullptr;
   HWND list_ = nullptr;
   WNDPROC oldProc_ = nullptr;  // ShowListOldProc
+  int pendingToggle_ = -1;     // a click in this item's box waits for the mouse to be let go
 };
 
 }  // namespace epiloom::ui
