@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "app/MainWindowIds.h"
 #include "app/MainWindowView.h"
 #include "store/Counters.h"
@@ -16,6 +18,9 @@ constexpr LPARAM kFavorite = -1;
 // The check box's columns in the item, in pixels.
 constexpr LONG kBoxLeft = 2;
 constexpr LONG kBoxRight = 15;
+
+// Bit 30 of a key message's lParam: the key was down before (a repeat).
+constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
 
 bool AskYesNo(HWND owner, const std::string& caption, const std::string& text, UINT icon) {
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_YESNO | icon | MB_TASKMODAL) == IDYES;
@@ -59,10 +64,21 @@ LRESULT ShowListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == VK_SPACE) {
         const auto current = static_cast<int>(::SendMessageA(list_, LB_GETCURSEL, 0, 0));
         if (current == LB_ERR) break;
-        // Asked after this key's message, like a click's question.
-        PostToggle(current);
+        // The question waits until the key is let go: asked now, a key held
+        // past its repeat delay would send its repeats to the question's
+        // focused Yes button, and letting go would answer it.
+        if ((lParam & kKeyWasDown) == 0) pendingSpace_ = current;
         return 0;  // consumed, whatever the answer
       }
+      break;
+    case WM_KEYUP:
+      if (wParam == VK_SPACE && pendingSpace_ >= 0) {
+        PostToggle(std::exchange(pendingSpace_, -1));
+        return 0;
+      }
+      break;
+    case WM_KILLFOCUS:
+      pendingSpace_ = -1;  // the key is let go elsewhere
       break;
     case WM_LBUTTONDOWN: {
       // Only a plain left click (no other button or modifier key held) in a
@@ -75,13 +91,13 @@ LRESULT ShowListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const int item = wParam == MK_LBUTTON ? BoxUnder(lParam) : -1;
       const LRESULT answer = Forward(message, wParam, lParam);
       pendingToggle_ = item;
-      if (::GetCapture() != list_) PostToggle(pendingToggle_);
+      if (::GetCapture() != list_) PostToggle(std::exchange(pendingToggle_, -1));
       return answer;
     }
     case WM_CAPTURECHANGED: {
       // The button was let go (or the capture taken away): the click is over.
       const LRESULT answer = Forward(message, wParam, lParam);
-      PostToggle(pendingToggle_);
+      PostToggle(std::exchange(pendingToggle_, -1));
       return answer;
     }
     case ids::kAskToggleMessage:
@@ -104,7 +120,6 @@ int ShowListBox::BoxUnder(LPARAM point) const {
 }
 
 void ShowListBox::PostToggle(int item) {
-  pendingToggle_ = -1;
   if (item >= 0) ::PostMessageA(list_, ids::kAskToggleMessage, static_cast<WPARAM>(item), 0);
 }
 

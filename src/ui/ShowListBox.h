@@ -56,6 +56,7 @@ class ShowListBox {
   HWND list_ = nullptr;
   WNDPROC oldProc_ = nullptr;  // ShowListOldProc
   int pendingToggle_ = -1;     // a click in this item's box waits for the mouse to be let go
+  int pendingSpace_ = -1;      // the space bar on this item waits for the key to be let go
 };
 
 }  // namespace epiloom::ui
