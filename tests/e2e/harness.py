@@ -894,6 +894,12 @@ class Scenario:
         box = self.message_box(caption, timeout_ms)
         if box is None:
             raise HarnessError("no message box %r; windows: %r" % (caption, self.windows()))
+        # A box read before its first paint shows no icon yet: read again
+        # once it has had time to paint (a wrong icon reads as another kind).
+        deadline = time.monotonic() + 2
+        while box["icon"] == "unknown" and time.monotonic() < deadline:
+            time.sleep(0.2)
+            box = self.message_box(caption, timeout_ms) or box
         self.real_click(MESSAGE_BOX_BUTTONS[button], caption)
         if not self.wait_gone(caption, 5000):
             raise HarnessError("the message box %r stayed after a click on %s" % (caption, button))
