@@ -884,7 +884,7 @@ class Scenario:
     def mouse_to(self, x, y):
         """Moves the real mouse to a screen pixel and lets the program see it
         there before anything else comes. (xdotool's --sync, which waits
-        for the move, can wait for ever while Wine holds a pointer grab.)"""
+        for the move, never returned here on some moves.)"""
         self.xdotool("mousemove", x, y)
         time.sleep(0.1)
 
