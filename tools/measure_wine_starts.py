@@ -19,7 +19,12 @@ that failed otherwise, and the load meanwhile. Bounded by --sessions per mode
 and --max-seconds in all; ends every process it starts (each session with
 `wineserver -k`, Xvfb by its id).
 
-    tools/measure_wine_starts.sh [BUILD_DIR] [--sessions 300] [--max-seconds 1500]
+The fault lies in each Wine process's own start (where the kernel placed its
+memory), so --processes N then counts it per process too, many times faster:
+N starts per mode of one small console program (the driver's "info" verb) in
+a session kept running (`wineserver -p`, started in that mode).
+
+    tools/measure_wine_starts.sh [BUILD_DIR] [--sessions 300] [--processes 0] [--max-seconds 1500]
 """
 
 import argparse
@@ -122,15 +127,51 @@ def one_session(mode, env, driver, log_path, timeout_s):
     return seconds, code, wine_session.fault_lines(wine_session.read_log(log_path)), processes
 
 
+def one_process(mode, env, driver, log_path, timeout_s):
+    """One start of the driver's "info" verb in the running session; returns
+    (seconds, its exit code or None when it hung, Wine's fault lines)."""
+    started = time.monotonic()
+    with open(log_path, "wb") as log:
+        proc = subprocess.Popen(MODES[mode] + ["wine", str(driver), "info"], env=env, stdin=subprocess.DEVNULL,
+                                stdout=log, stderr=subprocess.STDOUT)
+    try:
+        code = proc.wait(timeout=timeout_s)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait(timeout=10)
+        code = None
+    return time.monotonic() - started, code, wine_session.fault_lines(wine_session.read_log(log_path))
+
+
+def summary(title, unit, results, modes):
+    print(title)
+    print("%-8s %9s %7s %9s   %s" % ("mode", unit, "faults", "rate", "kinds; failed otherwise; median seconds"))
+    for mode in modes:
+        rows = results[mode]
+        faulty = [faults for _, _, faults in rows if faults]
+        kinds = {}
+        for faults in faulty:
+            for kind in wine_session.fault_kinds("\n".join(faults)):
+                kinds[kind] = kinds.get(kind, 0) + 1
+        other = sum(1 for _, code, faults in rows if not faults and code != 0)
+        rate = "1 in %.0f" % (len(rows) / len(faulty)) if faulty else "0"
+        print("%-8s %9d %7d %9s   %s; %d; %.2f" % (
+            mode, len(rows), len(faulty), rate, ", ".join("%s %d" % kv for kv in kinds.items()) or "-", other,
+            statistics.median(s for s, _, _ in rows) if rows else 0))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--driver", required=True, help="epiloom_driver.exe (x86_64)")
     parser.add_argument("--sessions", type=int, default=300, help="fresh sessions per mode (at most 2000)")
+    parser.add_argument("--processes", type=int, default=0,
+                        help="then program starts per mode in a running session (at most 20000)")
     parser.add_argument("--max-seconds", type=float, default=1500, help="the whole run stops after this")
     parser.add_argument("--modes", default="plain,setarch")
     parser.add_argument("--keep-logs", help="a folder to copy the logs of failed sessions to")
     args = parser.parse_args()
-    args.sessions = max(1, min(args.sessions, 2000))
+    args.sessions = max(0, min(args.sessions, 2000))
+    args.processes = max(0, min(args.processes, 20000))
     modes = [m for m in args.modes.split(",") if m in MODES]
     driver = Path(args.driver).resolve()
     if not driver.is_file():
@@ -147,6 +188,7 @@ def main():
     envs = {}
     template = workdir / "template"
     results = {m: [] for m in modes}  # (seconds, code, fault lines)
+    process_results = {m: [] for m in modes}
     personalities = {m: [] for m in modes}
     loads = []
     other_sessions = []
@@ -188,6 +230,34 @@ def main():
             if n % 25 == 0:
                 print("  %s after %.0f s; load %.2f" % (", ".join("%s %d" % (m, len(results[m])) for m in modes),
                                                        time.monotonic() - started, loads[-1]), flush=True)
+        if args.processes:
+            for mode in modes:
+                wine_session.end_session(envs[mode])
+                subprocess.run(MODES[mode] + ["wineserver", "-p"], env=envs[mode], timeout=60)
+                # The session's services start with the first program; not counted.
+                one_process(mode, envs[mode], driver, workdir / "first.log", 120)
+            n = 0
+            while time.monotonic() < deadline - 30 and any(len(process_results[m]) < args.processes for m in modes):
+                for mode in modes:
+                    if len(process_results[mode]) >= args.processes:
+                        continue
+                    log_path = workdir / ("%s-process.log" % mode)
+                    seconds, code, faults = one_process(mode, envs[mode], driver, log_path, 60)
+                    process_results[mode].append((seconds, code, faults))
+                    loads.append(os.getloadavg()[0])
+                    if faults or code != 0:
+                        print("  %s process %d: exit %s, %.1f s: %s" % (
+                            mode, len(process_results[mode]), code, seconds, " | ".join(faults) or
+                            "(no Wine fault line)"), flush=True)
+                        if args.keep_logs:
+                            Path(args.keep_logs).mkdir(parents=True, exist_ok=True)
+                            shutil.copy2(log_path, Path(args.keep_logs) / ("%s-process-%d.log" % (
+                                mode, len(process_results[mode]))))
+                n += 1
+                if n % 250 == 0:
+                    print("  processes: %s after %.0f s; load %.2f" % (
+                        ", ".join("%s %d" % (m, len(process_results[m])) for m in modes),
+                        time.monotonic() - started, loads[-1]), flush=True)
     finally:
         for env in envs.values():
             wine_session.end_session(env)
@@ -197,22 +267,13 @@ def main():
             stop(xvfb)
         shutil.rmtree(workdir, ignore_errors=True)
 
-    print("\nfresh Wine sessions (wineserver -k, then `wine epiloom_driver.exe windows`), %.0f s in all:"
-          % (time.monotonic() - started))
-    print("%-8s %9s %7s %9s %s" % ("mode", "sessions", "faults", "rate", "  kinds; sessions that failed otherwise; "
-                                                                           "median seconds"))
-    for mode in modes:
-        rows = results[mode]
-        faulty = [faults for _, _, faults in rows if faults]
-        kinds = {}
-        for faults in faulty:
-            for kind in wine_session.fault_kinds("\n".join(faults)):
-                kinds[kind] = kinds.get(kind, 0) + 1
-        other = sum(1 for _, code, faults in rows if not faults and code != 0)
-        rate = "1 in %.0f" % (len(rows) / len(faulty)) if faulty else "0"
-        print("%-8s %9d %7d %9s   %s; %d; %.1f" % (
-            mode, len(rows), len(faulty), rate, ", ".join("%s %d" % kv for kv in kinds.items()) or "-", other,
-            statistics.median(s for s, _, _ in rows) if rows else 0))
+    if args.sessions:
+        summary("\nfresh Wine sessions (wineserver -k, then `wine epiloom_driver.exe windows`):", "sessions",
+                results, modes)
+    if args.processes:
+        summary("\nprogram starts in a running session (`wine epiloom_driver.exe info`):", "starts",
+                process_results, modes)
+    print("%.0f s in all" % (time.monotonic() - started))
     for mode in modes:
         seen = [p for processes in personalities[mode] for p in processes]
         if seen:

@@ -24,6 +24,7 @@ HARMLESS = ('0024:err:module:import_dll Library MSVCR100.dll (which is needed by
             '0030:err:wineboot:process_run_key failed to open L"C:\\\\windows\\\\syswow64\\\\rundll32.exe"\n'
             "0024:err:ole:CoGetClassObject class {00000000-0000-0000-0000-000000000000} not registered")
 WINE_FAULTS = [SHARED_DATA, EXPLORER, NO_DRIVER, NO_DISPLAY]
+FAULT_NAMES = ["shared user data", "explorer", "no window driver", "no display"]
 
 
 @pytest.mark.parametrize("log, kinds", [
@@ -34,7 +35,7 @@ WINE_FAULTS = [SHARED_DATA, EXPLORER, NO_DRIVER, NO_DISPLAY]
     (HARMLESS, []),
     (CRASH, []),
     ("", []),
-])
+], ids=["shared user data", "desktop process", "display", "among other errors", "other errors", "a crash", "empty"])
 def test_wines_own_faults_are_told_from_other_lines(log, kinds):
     assert wine_session.fault_kinds(log) == kinds
     assert wine_session.fault_lines(log) == [line for line in log.splitlines() if line in WINE_FAULTS]
@@ -55,7 +56,7 @@ def test_the_command_names_the_fault_lines_of_logs(tmp_path, capsys):
     ([[SHARED_DATA], []], 2, 1, 1),
     ([[EXPLORER], [NO_DISPLAY], [SHARED_DATA], []], 4, 3, 3),
     ([[SHARED_DATA]] * 10, wine_session.RESTARTS + 1, wine_session.RESTARTS, wine_session.RESTARTS),
-])
+], ids=["sound", "one fault", "three faults", "always faulty"])
 def test_a_start_wine_broke_is_made_again_in_new_sessions_a_bounded_number_of_times(outcomes, attempts,
                                                                                    sessions_ended, result):
     calls, ended, said = [], [], []
@@ -121,7 +122,7 @@ def scenario_with(tmp_path, starts, driver_log=""):
     return app
 
 
-@pytest.mark.parametrize("fault", WINE_FAULTS)
+@pytest.mark.parametrize("fault", WINE_FAULTS, ids=FAULT_NAMES)
 def test_a_program_start_that_wine_broke_is_made_in_a_new_session(tmp_path, fault):
     app = scenario_with(tmp_path, [(HARMLESS + "\n" + fault, 1, False, []), ("", None, True, [])])
     proc = app.start()
@@ -141,7 +142,7 @@ def test_a_session_that_stays_broken_is_given_up_after_the_bounded_restarts(tmp_
     ("", 3, ["/Epiloom/lastversion.dat"]),        # asked for something, then ended without a window
     (EXPLORER, 1, ["/Epiloom/lastversion.dat"]),  # its own code ran: what happened is its own
     ("", 0, []),                                  # a second copy that leaves quietly
-])
+], ids=["crash", "asked then ended", "asked then Wine's line", "second copy"])
 def test_a_programs_own_failure_is_not_started_again(tmp_path, log, code, asks):
     app = scenario_with(tmp_path, [(log, code, False, asks), ("", None, True, [])])
     proc = app.start()
@@ -194,7 +195,7 @@ def test_a_warm_session_that_wine_broke_is_ended_and_started_again(tmp_path, mon
     assert ended == [str(prefix)] * 2
 
 
-@pytest.mark.parametrize("program_running", [False, True])
+@pytest.mark.parametrize("program_running", [False, True], ids=["no program", "program running"])
 def test_a_driver_whose_start_wine_broke_gets_a_new_session_unless_that_would_end_the_program(
         tmp_path, monkeypatch, program_running):
     logs = iter([NO_DRIVER + "\n" + EXPLORER + "\n", ""])  # what Wine writes for each driver started
