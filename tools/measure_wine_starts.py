@@ -24,7 +24,17 @@ memory), so --processes N then counts it per process too, many times faster:
 N starts per mode of one small console program (the driver's "info" verb) in
 a session kept running (`wineserver -p`, started in that mode).
 
-    tools/measure_wine_starts.sh [BUILD_DIR] [--sessions 300] [--processes 0] [--max-seconds 1500]
+Why: Debian's wine64 loader is a program at a fixed address (0x7d000000).
+With address randomisation the kernel puts its heap anywhere in the 1 GiB
+above it, and Wine then maps the shared user data at 0x7ffe0000, 48 MiB above
+the loader: a heap lying across that address makes the mapping fail
+(c0000018). --heap-samples N counts that directly, without Wine: N starts per
+mode of a tiny C program linked at the loader's address (cc), each reporting
+where its heap begins, and how many begin in the window where a heap of the
+size Wine's loader has by then would cover the shared user data.
+
+    tools/measure_wine_starts.sh [BUILD_DIR] [--sessions 300] [--processes 0] [--heap-samples 0]
+                                 [--max-seconds 1500]
 """
 
 import argparse
@@ -35,6 +45,7 @@ import re
 import shutil
 import signal
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
@@ -160,18 +171,74 @@ def summary(title, unit, results, modes):
             statistics.median(s for s, _, _ in rows) if rows else 0))
 
 
+SHARED_USER_DATA = (0x7ffe0000, 0x7fff0000)
+# The loader's heap when it maps the shared user data (the driver's [heap] in
+# /proc/PID/maps then: 0x7d005000-0x7d08f000).
+LOADER_HEAP = 0x8a000
+HEAP_PROBE = "#include <stdio.h>\n#include <unistd.h>\nint main(void) { void* start = sbrk(0); " \
+             "printf(\"%lx\\n\", (unsigned long)start); return 0; }\n"
+
+
+def loader_address(path="/usr/lib/wine/wine64"):
+    """The load address of a fixed-address ELF program, or None for a
+    position-independent one (whose heap the kernel places elsewhere)."""
+    data = open(path, "rb").read(4096)
+    if data[:4] != b"\x7fELF" or struct.unpack_from("<H", data, 0x10)[0] != 2:  # ET_EXEC
+        return None
+    phoff, = struct.unpack_from("<Q", data, 0x20)
+    size, count = struct.unpack_from("<HH", data, 0x36)
+    for n in range(count):
+        kind, _, _, vaddr = struct.unpack_from("<IIQQ", data, phoff + n * size)
+        if kind == 1:  # PT_LOAD
+            return vaddr
+    return None
+
+
+def heap_samples(count, workdir, modes, deadline):
+    """Per mode: (samples, heaps that would cover the shared user data, lowest and highest heap start)."""
+    address = loader_address()
+    if address is None:
+        print("the wine64 loader is position-independent here: no heap samples")
+        return {}
+    (workdir / "probe.c").write_text(HEAP_PROBE)
+    subprocess.run(["cc", "-O2", "-no-pie", "-Wl,-Ttext-segment=0x%x" % address, str(workdir / "probe.c"),
+                    "-o", str(workdir / "probe")], check=True)
+    starts = {m: [] for m in modes}
+    while time.monotonic() < deadline and any(len(starts[m]) < count for m in modes):
+        for mode in modes:
+            if len(starts[mode]) < count:
+                out = subprocess.run(MODES[mode] + [str(workdir / "probe")], capture_output=True, text=True).stdout
+                starts[mode].append(int(out, 16))
+    low, high = SHARED_USER_DATA
+    return {m: (len(xs), sum(1 for x in xs if x < high and x + LOADER_HEAP > low), min(xs), max(xs))
+            for m, xs in starts.items() if xs}
+
+
+def report_heaps(heaps):
+    if heaps:
+        print("\nheap of a program at the loader's address: where it begins, and how often a heap of %d KiB from "
+              "there covers the shared user data at 0x%x:" % (LOADER_HEAP // 1024, SHARED_USER_DATA[0]))
+        for mode, (count, covering, low, high) in heaps.items():
+            print("%-8s %7d starts, heap from 0x%x to 0x%x, covering %d (%s)" % (
+                mode, count, low, high, covering, "1 in %.0f" % (count / covering) if covering else "none"))
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--driver", required=True, help="epiloom_driver.exe (x86_64)")
     parser.add_argument("--sessions", type=int, default=300, help="fresh sessions per mode (at most 2000)")
     parser.add_argument("--processes", type=int, default=0,
                         help="then program starts per mode in a running session (at most 20000)")
+    parser.add_argument("--heap-samples", type=int, default=0,
+                        help="first, heap placements per mode of a program at the loader's address (at most 100000)")
     parser.add_argument("--max-seconds", type=float, default=1500, help="the whole run stops after this")
     parser.add_argument("--modes", default="plain,setarch")
     parser.add_argument("--keep-logs", help="a folder to copy the logs of failed sessions to")
     args = parser.parse_args()
     args.sessions = max(0, min(args.sessions, 2000))
     args.processes = max(0, min(args.processes, 20000))
+    args.heap_samples = max(0, min(args.heap_samples, 100000))
     modes = [m for m in args.modes.split(",") if m in MODES]
     driver = Path(args.driver).resolve()
     if not driver.is_file():
@@ -196,7 +263,12 @@ def main():
         datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M"), platform.node(), os.cpu_count(),
         platform.release(), subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip(),
         " ".join("%.2f" % x for x in os.getloadavg())), flush=True)
+    heaps = {}
     try:
+        if args.heap_samples:
+            heaps = heap_samples(args.heap_samples, workdir, modes, deadline - 60)
+        if not args.sessions and not args.processes:
+            return report_heaps(heaps)
         xvfb, display = start_xvfb(workdir)
         boot_env = wine_env(template, display)
         subprocess.run(["wineboot", "-i"], env=boot_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -267,6 +339,7 @@ def main():
             stop(xvfb)
         shutil.rmtree(workdir, ignore_errors=True)
 
+    report_heaps(heaps)
     if args.sessions:
         summary("\nfresh Wine sessions (wineserver -k, then `wine epiloom_driver.exe windows`):", "sessions",
                 results, modes)
@@ -282,9 +355,10 @@ def main():
             print("%s: %d of %d Wine processes seen running had address randomisation off (%s)"
                   % (mode, off, len(seen), ", ".join(names)))
     if loads:
-        print("load average (1 min) during the run: mean %.2f, max %.2f; other Wine sessions on the machine: "
-              "mean %.1f, max %d" % (statistics.mean(loads), max(loads), statistics.mean(other_sessions),
-                                     max(other_sessions)))
+        print("load average (1 min) during the run: mean %.2f, max %.2f" % (statistics.mean(loads), max(loads)))
+    if other_sessions:
+        print("other Wine sessions on the machine meanwhile: mean %.1f, max %d" % (statistics.mean(other_sessions),
+                                                                                 max(other_sessions)))
     return 0
 
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # How often a fresh Wine session fails for Wine's own reasons on this machine,
 # with address randomisation on (plain `wine`) and off (`setarch -R wine`).
-#   tools/measure_wine_starts.sh [BUILD_DIR] [--sessions 300] [--processes 0] [--max-seconds 1500] [--keep-logs DIR]
+#   tools/measure_wine_starts.sh [BUILD_DIR] [--sessions 300] [--processes 0] [--heap-samples 0]
+#                                [--max-seconds 1500] [--keep-logs DIR]
 # BUILD_DIR: a Windows x86_64 build (default build/win64-e2e); its driver is
 # built first when missing. Prints the figures; see tools/measure_wine_starts.py.
 set -euo pipefail
