@@ -6,7 +6,9 @@ show list page of that many shows, a favourites file naming up to 100 of them
 spread over the page, then the program is started and timed from its window's
 appearance to the status line's "<n> Kestrix Shows available:". The list is
 then read back (item count and ticks) so a figure only counts when the list is
-the right one. Prints figures; it is not a test.
+the right one. Prints figures; it is not a test. Every Wine start goes through
+the harness, which makes a start that Wine itself broke again in a new Wine
+session (bounded, logged; tools/wine_session.py).
 
 Run through tools/bench_show_list.sh, which builds what is needed and passes
 the build's addresses (EPILOOM_E2E_SITE_URL, ...) before the harness is

@@ -21,6 +21,14 @@
 # prefix build/demo-prefix is booted once and kept. Everything the script
 # starts (the demo site, Xvfb, Wine, the torrent client) is stopped by its own
 # process ID at the end, also on Ctrl-C or an error.
+#
+# Wine's output goes to build/demo-wine.log (the program) and
+# build/demo-driver.log (the driver). A Wine command that Wine itself broke at
+# its start (its desktop process failed, the shared user data could not be
+# mapped, the display could not be opened: tools/wine_session.py) is said with
+# Wine's lines and made again, at most 3 times: the program after ending the
+# prefix's Wine session (wineserver -k), a driver command by itself, since
+# ending the session would end the program it works.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -84,7 +92,37 @@ done
 
 # The Wine environment: no proxy (Wine would send even 127.0.0.1 through it).
 unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY no_proxy NO_PROXY ftp_proxy FTP_PROXY all_proxy ALL_PROXY
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8 LC_ALL=C.UTF-8
+# Wine's errors stay on (they go to log files): they tell its own start faults.
+export WINEPREFIX="$prefix" WINEDEBUG=-all,err+all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8 LC_ALL=C.UTF-8
+wine_log="$build/demo-wine.log"
+driver_log="$build/demo-driver.log"
+restarts=3
+: >"$driver_log"
+
+# Wine's own start-fault lines in the logs given; fails when there are none.
+wine_faults() { /usr/bin/python3 tools/wine_session.py faults "$@"; }
+end_wine_session() { timeout 30 wineserver -k >/dev/null 2>&1 || true; }
+say_faults() {  # say_faults WHAT FAULT-LINES
+  say "$1 failed for Wine's own reasons:"
+  printf '%s\n' "$2" | sed 's/^/    /'
+}
+
+# wine_retry LOG COMMAND...: runs COMMAND with its output in LOG. One that
+# Wine broke at its start is made again in a new Wine session, at most
+# $restarts times. Returns COMMAND's exit code.
+wine_retry() {
+  local log=$1 n code faults
+  shift
+  for n in $(seq 0 "$restarts"); do
+    code=0
+    "$@" >"$log" 2>&1 || code=$?
+    faults=$(wine_faults "$log") || return "$code"
+    say_faults "'$*'" "$faults"
+    [ "$n" -lt "$restarts" ] || { say "giving up after $restarts new Wine sessions"; return "$code"; }
+    say "ending the Wine session and starting afresh ($((n + 1)) of $restarts)"
+    end_wine_session
+  done
+}
 
 # --- the display -----------------------------------------------------------
 interactive=0
@@ -168,18 +206,20 @@ say "torrent client: transmission-daemon (pid $client_pid), remote control on 12
 if [ ! -f "$prefix/.epiloom-demo-ready" ]; then
   say "preparing the Wine prefix $prefix (once)"
   rm -rf "$prefix"
-  # The first Wine command starts the prefix's services, which keep its output.
-  timeout 300 wineboot -i >/dev/null 2>&1
+  # The first Wine command starts the prefix's services, which keep its output
+  # (a file, not the terminal).
+  wine_retry "$build/demo-boot.log" timeout 300 wineboot -i || fail "wineboot failed: $(tail -3 "$build/demo-boot.log")"
   # Debian's Wine finds its own fonts (Marlett, Tahoma, MS Sans Serif) only here.
   cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
-  timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine_retry "$build/demo-reg.log" timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+    /t REG_DWORD /d 0 /f || fail "wine reg add failed"
   timeout 60 wineserver -w
   touch "$prefix/.epiloom-demo-ready"
 fi
 # A window manager handles a real display; on Xvfb there is none, and Wine's
 # unmanaged windows are the quick ones there.
 managed=$([ "$interactive" = 1 ] && echo Y || echo N)
-reg_add() { timeout 60 wine reg add "$@" /f >/dev/null 2>&1 || fail "wine reg add $1 failed"; }
+reg_add() { wine_retry "$build/demo-reg.log" timeout 60 wine reg add "$@" /f || fail "wine reg add $1 failed"; }
 reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed"
 # The torrent client as the handler of magnet links: Wine starts the Linux
 # program, which adds the link to the daemon.
@@ -223,24 +263,61 @@ client_report() {
 # --- run -------------------------------------------------------------------------------
 if [ "$interactive" = 1 ]; then
   say "starting Epiloom on $DISPLAY; answer Yes to hand the new episodes to the torrent client, close its window to end the demo"
-  wine "$run_dir/Epiloom.exe" >/dev/null 2>&1 &
-  app_pid=$!
-  wait "$app_pid" || true
-  app_pid=""
+  for n in $(seq 0 "$restarts"); do
+    wine "$run_dir/Epiloom.exe" >"$wine_log" 2>&1 &
+    app_pid=$!
+    wait "$app_pid" || true
+    app_pid=""
+    faults=$(wine_faults "$wine_log") || break
+    say_faults "the start of Epiloom" "$faults"
+    [ "$n" -lt "$restarts" ] || fail "Wine failed the program's start in $((restarts + 1)) Wine sessions in a row"
+    say "ending the Wine session and starting afresh ($((n + 1)) of $restarts)"
+    end_wine_session
+  done
   sleep 2  # launches from the last moments may still be on their way
   client_report
   exit 0
 fi
 
-drive() { timeout 30 wine "$driver_exe" "$@" 2>/dev/null; }
+# drive VERB ARGS...: one driver command; its result on stdout. Its output
+# goes through a file: should it start the session's desktop process, that
+# inherits it and would hold a pipe open. A command whose own start Wine broke
+# is run again (at most $restarts times) in the same session.
+driver_out="$build/demo-driver.out"
+driver_err="$build/demo-driver.err"
+drive() {
+  local n code faults
+  for n in $(seq 0 "$restarts"); do
+    code=0
+    timeout 30 wine "$driver_exe" "$@" >"$driver_out" 2>"$driver_err" || code=$?
+    cat "$driver_err" >>"$driver_log"
+    if [ "$code" = 0 ] || [ ! -s "$driver_err" ] || ! faults=$(wine_faults "$driver_err"); then break; fi
+    say_faults "the driver's '$1'" "$faults" >&2
+    if [ "$n" -lt "$restarts" ]; then say "running it again ($((n + 1)) of $restarts)" >&2; fi
+  done
+  cat "$driver_out"
+  return "$code"
+}
 json_field() { /usr/bin/python3 -c 'import json,sys; v = json.loads(sys.argv[1])[sys.argv[2]]; print(",".join(v) if isinstance(v, list) else v)' "$1" "$2"; }
 json_text() { /usr/bin/python3 -c 'import json,sys; print(json.loads(sys.argv[1]))' "$1" 2>/dev/null || echo "(not read)"; }
 shot() { import -display "$DISPLAY" -window root "$1"; }
 
 say "starting Epiloom on the private display $DISPLAY"
-wine "$run_dir/Epiloom.exe" >/dev/null 2>&1 &
-app_pid=$!
-drive wait-window "$title" 20000 >/dev/null || fail "the main window did not appear"
+for n in $(seq 0 "$restarts"); do
+  driver_mark=$(stat -c %s "$driver_log")
+  wine "$run_dir/Epiloom.exe" >"$wine_log" 2>&1 &
+  app_pid=$!
+  drive wait-window "$title" 20000 >/dev/null && break
+  # The desktop process writes to the log of whichever process started it.
+  tail -c +"$((driver_mark + 1))" "$driver_log" >"$build/demo-driver.since"
+  faults=$(wine_faults "$wine_log" "$build/demo-driver.since") ||
+    fail "the main window did not appear; Wine's log: $(tail -5 "$wine_log")"
+  say_faults "the start of Epiloom" "$faults"
+  [ "$n" -lt "$restarts" ] || fail "Wine failed the program's start in $((restarts + 1)) Wine sessions in a row"
+  say "ending the Wine session and starting afresh ($((n + 1)) of $restarts)"
+  end_wine_session
+  wait "$app_pid" 2>/dev/null || true
+done
 
 # The cycle runs by itself: update check, show list, episode check, download
 # window. Notices on the way (new translations) get OK; the download window is

@@ -53,6 +53,8 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(ROOT / "tools"))
+import wine_session  # noqa: E402
 
 
 def build_settings(build):
@@ -460,7 +462,38 @@ class Stress:
         (None: not killed, the writes run to their end), or, with `watch` (a
         file name), the moment that file's write begins. Returns (kill, the
         name whose write the watch hit, the poller's events relative to the
-        trigger)."""
+        trigger).
+
+        A run whose program start Wine broke (its log has Wine's own fault
+        lines, tools/wine_session.py) did not test anything: it is made again
+        in a new Wine session, a bounded number of times. The harness does
+        this for the starts it waits for; the moments that start the program
+        without waiting find out here."""
+        started = []
+
+        def attempt():
+            del started[:]
+            try:
+                result = self.run_once(app, moment, delay, reset, watch, started)
+            except (RuntimeError, self.h.HarnessError):
+                if not self.wine_faults(started):
+                    raise
+                return None, self.wine_faults(started)
+            return result, self.wine_faults(started)
+
+        result = wine_session.retry_while_wine_fails(attempt, app.new_wine_session,
+                                                     "%s: a run of the program" % moment.name,
+                                                     say=lambda text: print("  " + text, flush=True))
+        if result is None:
+            raise RuntimeError("Wine failed the program's start in %d Wine sessions in a row" %
+                               (wine_session.RESTARTS + 1))
+        return result
+
+    @staticmethod
+    def wine_faults(started):
+        return [line for proc in started for line in wine_session.fault_lines(wine_session.read_log(proc.log_path))]
+
+    def run_once(self, app, moment, delay, reset, watch, started):
         if reset:
             moment.reset(app)
         poller = Poller(app.folder, list(moment.files)) if delay is None and watch is None else None
@@ -470,6 +503,7 @@ class Stress:
         try:
             def arm(proc):
                 nonlocal watcher
+                started.append(proc)
                 k = Kill(proc, delay)
                 if watch is not None:
                     watcher = WriteWatch(app.folder, watch, k)

@@ -83,18 +83,22 @@ WS_SYSMENU = 0x00080000
 WS_CAPTION = 0x00C00000
 
 DRIVER_MARGIN_S = 10  # how much longer than its own time-out a driver command may take
-# What Wine says when a program cannot reach the X server.
-NO_DISPLAY = re.compile(r"Can't open display|no driver could be loaded")
 START_WAIT_S = 15  # how long a start may take to show the main window before it counts as stalled
 PROXY_VARIABLES = ("http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY",
                    "ftp_proxy", "FTP_PROXY", "all_proxy", "ALL_PROXY")
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import kestrix_server  # noqa: E402
+import wine_session  # noqa: E402
 
 
 class HarnessError(Exception):
     pass
+
+
+def say(text):
+    """A line for the log of the run (pytest shows it with the scenario)."""
+    print("\n" + text, flush=True)
 
 
 def wait_until(predicate, timeout_s, interval_s=0.05):
@@ -209,7 +213,8 @@ class WineSession:
                 raise HarnessError("%s is not installed (run tools/setup.sh)" % binary)
         self.start_display()
         started = time.monotonic()
-        self.boot_template()
+        wine_session.retry_while_wine_fails(self.boot_template, self.discard_template,
+                                            "[e2e] booting the template prefix", say=say)
         self.timings["prefix boot"] = time.monotonic() - started
         return self
 
@@ -235,10 +240,25 @@ class WineSession:
         raise HarnessError("Xvfb did not start")
 
     def boot_template(self):
+        """Boots the template prefix; returns (None, Wine's fault lines of the
+        boot). Wine's output goes to a file: the session's services inherit it."""
         env = self.base_env(self.template)
-        run = lambda args, timeout: subprocess.run(args, env=env, stdout=subprocess.DEVNULL,
-                                                   stderr=subprocess.DEVNULL, timeout=timeout, check=True)
-        run(["wineboot", "-i"], 180)
+        log_path = self.workdir / "boot.log"
+        log_path.unlink(missing_ok=True)
+
+        def run(args, timeout):
+            with open(log_path, "ab") as log:
+                done = subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                                      timeout=timeout)
+            faults = wine_session.fault_lines(wine_session.read_log(log_path))
+            if done.returncode != 0 and not faults:
+                raise HarnessError("%s failed (%d): %s" % (" ".join(args), done.returncode,
+                                                           wine_session.read_log(log_path)[-2000:]))
+            return faults
+
+        faults = run(["wineboot", "-i"], 180)
+        if faults:
+            return None, faults
         # Debian's Wine does not find its own fonts (Marlett for the caption
         # buttons, Tahoma, MS Sans Serif) where fonts-wine puts them; in the
         # prefix's Fonts folder it does.
@@ -280,11 +300,18 @@ class WineSession:
             "",
         ])
         (tools / "settings.reg").write_bytes(reg.encode("ascii"))
-        run(["wine", "regedit", "/S", "C:\\e2e\\settings.reg"], 60)
-        run(["wineserver", "-w"], 60)
+        faults = run(["wine", "regedit", "/S", "C:\\e2e\\settings.reg"], 60) or run(["wineserver", "-w"], 60)
+        if faults:
+            return None, faults
         registry = (self.template / "system.reg").read_text(errors="replace")
         if "e2e\\\\recorder.exe" not in registry or "e2e\\\\http\\\\recorder.exe" not in registry:
             raise HarnessError("the magnet and http handlers did not reach the template prefix's registry")
+        return None, []
+
+    def discard_template(self):
+        """Ends the template's Wine session and removes it, for a new boot."""
+        wine_session.end_session(self.base_env(self.template))
+        shutil.rmtree(self.template, ignore_errors=True)
 
     def copy_prefix(self, dest):
         """A working copy of the template. The large DLL folders are hard links:
@@ -319,16 +346,32 @@ class WineSession:
         def warm():
             try:
                 self.copy_prefix(path)
-                env = self.base_env(path)
-                for args in (["wineserver", "-p"], ["wine", str(self.driver), "info"]):
-                    subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL, timeout=120)
+                self.start_wine(self.base_env(path), "[e2e] the Wine session of %s" % path.name)
             except (OSError, subprocess.SubprocessError):
                 pass  # the scenario that takes this copy finds out
 
         thread = threading.Thread(target=warm, daemon=True)
         thread.start()
         self.spare = (path, thread)
+
+    def start_wine(self, env, what):
+        """Starts the Wine session of env's prefix and keeps it alive
+        (`wineserver -p`): its services and its desktop process, which the
+        driver's "windows" verb needs. A session that Wine broke at its start
+        is ended and started afresh (bounded, logged)."""
+        log_path = Path(env["WINEPREFIX"] + ".start.log")
+
+        def attempt():
+            log_path.unlink(missing_ok=True)
+            for args in (["wineserver", "-p"], ["wine", str(self.driver), "windows"]):
+                # To a file, not a pipe: the services and the desktop process
+                # inherit it and live on.
+                with open(log_path, "ab") as log:
+                    subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                                   timeout=120)
+            return None, wine_session.fault_lines(wine_session.read_log(log_path))
+
+        wine_session.retry_while_wine_fails(attempt, lambda: wine_session.end_session(env), what, say=say)
 
     def screenshot(self, path):
         try:
@@ -341,9 +384,9 @@ class WineSession:
         if self.spare is not None:
             path, thread = self.spare
             thread.join(timeout=180)
-            kill_wineserver(self.base_env(path))
+            wine_session.end_session(self.base_env(path))
         if self.template.exists():
-            kill_wineserver(self.base_env(self.template))
+            wine_session.end_session(self.base_env(self.template))
         if self.xvfb and self.xvfb.poll() is None:
             self.xvfb.terminate()
             try:
@@ -374,18 +417,13 @@ def compact_backtraces(text, frames=8):
     return "\n".join(lines) or text[-2000:]
 
 
-def kill_wineserver(env):
-    try:
-        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-    except subprocess.TimeoutExpired:
-        pass
-
-
 class Driver:
     """One epiloom_driver.exe in "serve" mode: a command per line, an answer per line."""
 
     def __init__(self, exe, env, log_path):
+        self.log_path = Path(log_path)
         self.log = open(log_path, "ab")
+        self.log_start = self.log_size()  # this driver's part of the log begins here
         self.proc = subprocess.Popen(["wine", str(exe), "serve"], env=env, stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=self.log, bufsize=0)
         self.buffer = b""
@@ -411,6 +449,11 @@ class Driver:
         answer, self.buffer = self.buffer.split(b"\n", 1)
         code, _, text = answer.decode("ascii").rstrip("\r").partition("\t")
         return int(code), text
+
+    def log_size(self):
+        """Where the driver's log (its errors, and those of the Wine
+        processes it started) ends now."""
+        return self.log_path.stat().st_size if self.log_path.exists() else 0
 
     def stop(self):
         if self.proc.poll() is None:
@@ -442,6 +485,7 @@ class Scenario:
         self.shots = 0
         self._last_click = 0.0  # when the last real click was made (time.monotonic)
         self.start_trouble = None  # what a start that showed no window was doing
+        self.launches = 0
         self.prefix = session.new_prefix()
         self.env = session.base_env(self.prefix)
         try:
@@ -543,43 +587,63 @@ class Scenario:
         its process (exit code via .wait())."""
         self.start_trouble = None
         asked = len(self.requested())
-        proc = self.launch()
-        shown = self.wait_started(proc)
+
+        def attempt():
+            proc = self.launch()
+            shown = self.wait_started(proc)
+            return (proc, shown), [] if shown else self.start_faults(proc, asked)
+
+        proc, shown = wine_session.retry_while_wine_fails(attempt, self.new_wine_session,
+                                                          "[e2e] %s: the start" % self.name, say=say)
         if not shown and proc.poll() is None and len(self.requested()) == asked:
             # A start that stalls before any of its code runs: no window, no
-            # request, no exit. Seen, rarely, while Xvfb still reset between
-            # clients (see start_display); kept as a guard. What it was doing
-            # goes to the log; then the start is made once more in a new Wine
-            # session. A program that hangs by itself hangs again and the
-            # scenario still fails.
-            print("\n[e2e] %s: no window and no request after %d s, the start stalled; its threads:\n%s"
-                  % (self.name, START_WAIT_S, self.backtraces()))
+            # request, no exit, and no word from Wine. Seen, rarely, while
+            # Xvfb still reset between clients (see start_display); kept as
+            # a guard. What it was doing goes to the log; then the start is
+            # made once more in a new Wine session. A program that hangs by
+            # itself hangs again and the scenario still fails.
+            say("[e2e] %s: no window and no request after %d s, the start stalled; its threads:\n%s"
+                % (self.name, START_WAIT_S, self.backtraces()))
             self.screenshot("stalled-start")
-            self._driver.stop()
-            self._driver = None
-            kill_wineserver(self.env)
-            self.kill(proc)  # also when it stalled before Wine knew it
-            self.processes.clear()
-            proc = self.launch()
-            if self.watching:
-                self.watch_windows()  # a new driver: the stalled start's windows are no news
-        elif not shown and proc.poll() is not None and len(self.requested()) == asked and \
-                NO_DISPLAY.search(self.wine_log(proc)):
-            # Wine could not connect the program to the X server: its windows
-            # cannot be made (it ends with 0) or Wine ends it at once (with
-            # 1). Not the program's doing: said, and the start made again.
-            print("\n[e2e] %s: Wine could not open the display for the program; starting again:\n%s"
-                  % (self.name, self.wine_log(proc)))
-            time.sleep(0.5)
+            self.new_wine_session()
             proc = self.launch()
         elif not shown and proc.poll() is None:
             threads = self.backtraces()
-            print("\n[e2e] %s: no window after %d s, though the program asked for %r; its threads:\n%s"
-                  % (self.name, START_WAIT_S, self.requested()[asked:], threads))
+            say("[e2e] %s: no window after %d s, though the program asked for %r; its threads:\n%s"
+                % (self.name, START_WAIT_S, self.requested()[asked:], threads))
             # Kept short for the end of the log, where a failure is read.
             self.start_trouble = "after %d s the program had asked for %r, its threads were at:\n%s" % (
                 START_WAIT_S, self.requested()[asked:], compact_backtraces(threads))
         return proc
+
+    def start_faults(self, proc, asked):
+        """Wine's lines saying that a start which showed no window failed for
+        Wine's own reasons (tools/wine_session.py): from the program's log
+        and the driver's since it started. None when the program asked the
+        site for anything: then its own code ran, and what it did is its own."""
+        if len(self.requested()) != asked:
+            return []
+        text = wine_session.read_log(proc.log_path)
+        if self._driver is not None:
+            text += wine_session.read_log(self._driver.log_path, proc.driver_log_start)
+        faults = wine_session.fault_lines(text)
+        if faults and any(p.poll() is None for p in self.processes if p is not proc):
+            raise HarnessError("the start failed for Wine's own reasons while an earlier start of the program ran "
+                               "(a new Wine session would end it):\n%s" % "\n".join(faults))
+        return faults
+
+    def new_wine_session(self):
+        """Ends the scenario's Wine session (the driver and every program
+        started in it) and starts a new one in the same prefix; the next
+        start then finds it ready, as a scenario's first start does."""
+        if self._driver is not None:
+            self._driver.stop()
+            self._driver = None
+        wine_session.end_session(self.env)
+        for proc in self.processes:
+            self.kill(proc)  # also one that stalled before Wine knew it
+        self.processes.clear()
+        self.session.start_wine(self.env, "[e2e] %s: the new Wine session" % self.name)
 
     def wait_started(self, proc):
         """Whether the main window is up within START_WAIT_S; False at once
@@ -601,12 +665,18 @@ class Scenario:
         return "".join(ours) or "(no Epiloom process known to Wine)"
 
     def launch(self):
-        log_path = self.tmp / ("wine-%d.log" % len(self.processes))
-        log = open(log_path, "ab")
+        """Starts Epiloom.exe without waiting; the driver runs first, so a
+        session that Wine broke is seen and made anew before the program
+        starts in it."""
+        driver = self.drive
+        log_path = self.tmp / ("wine-%d.log" % self.launches)
+        self.launches += 1
+        driver_log_start = driver.log_size()
+        log = open(log_path, "wb")
         proc = subprocess.Popen(["wine", str(self.folder / "Epiloom.exe")], cwd=str(self.folder), env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
         log.close()
-        proc.log_path = log_path
+        proc.log_path, proc.driver_log_start = log_path, driver_log_start
         self.processes.append(proc)
         return proc
 
@@ -617,15 +687,29 @@ class Scenario:
 
     def run_console(self, exe, *args, timeout_s=60):
         """Copies a console program into the program folder and runs it there
-        to its end; returns (exit code, its standard output as text)."""
+        to its end; returns (exit code, its standard output as text). A run
+        that Wine broke is made again in a new session, while no program of
+        the scenario runs (that would end it)."""
         target = self.folder / Path(exe).name
         shutil.copy2(exe, target)
-        try:
-            done = subprocess.run(["wine", str(target), *args], cwd=str(self.folder), env=self.env,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                  timeout=timeout_s)
-        except subprocess.TimeoutExpired:
-            raise HarnessError("%s did not end within %d s" % (Path(exe).name, timeout_s))
+        log_path = self.tmp / ("%s.log" % target.stem)
+
+        def attempt():
+            try:
+                with open(log_path, "wb") as log:
+                    done = subprocess.run(["wine", str(target), *args], cwd=str(self.folder), env=self.env,
+                                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
+                                          timeout=timeout_s)
+            except subprocess.TimeoutExpired:
+                raise HarnessError("%s did not end within %d s" % (Path(exe).name, timeout_s))
+            faults = wine_session.fault_lines(wine_session.read_log(log_path))
+            if faults and any(p.poll() is None for p in self.processes):
+                raise HarnessError("%s failed for Wine's own reasons while the program ran:\n%s"
+                                   % (Path(exe).name, "\n".join(faults)))
+            return done, faults
+
+        done = wine_session.retry_while_wine_fails(attempt, self.new_wine_session,
+                                                   "[e2e] %s: %s" % (self.name, target.name), say=say)
         return done.returncode, done.stdout.decode("cp1252", errors="replace")
 
     def kill(self, proc):
@@ -651,16 +735,39 @@ class Scenario:
         return self._driver
 
     def start_driver(self):
-        """A driver that has answered once. Its own start can stall in Wine
-        as a program's can: such a driver is ended and another one started."""
-        driver = Driver(self.session.driver, self.env, self.tmp / "driver.log")
-        try:
-            driver("windows", timeout_s=START_WAIT_S)
-        except HarnessError:
-            print("\n[e2e] %s: the driver did not answer within %d s, its start stalled; starting another"
-                  % (self.name, START_WAIT_S))
+        """A driver that has answered once. A driver whose start Wine broke is
+        ended with its session and started in a new one (while no program of
+        the scenario runs, which that would end); one whose start stalled
+        without a word from Wine is ended and another one started."""
+
+        def attempt():
+            driver = Driver(self.session.driver, self.env, self.tmp / "driver.log")
+            try:
+                driver("windows", timeout_s=START_WAIT_S)
+                answered = True
+            except HarnessError:
+                answered = False
+            faults = wine_session.fault_lines(wine_session.read_log(driver.log_path, driver.log_start))
+            if faults and any(p.poll() is None for p in self.processes):
+                driver.stop()
+                raise HarnessError("the driver's start failed for Wine's own reasons while the program ran:\n%s"
+                                   % "\n".join(faults))
+            if faults:
+                driver.stop()
+            return (driver, answered, faults), faults
+
+        driver, answered, faults = wine_session.retry_while_wine_fails(
+            attempt, self.new_wine_session, "[e2e] %s: the driver's start" % self.name, say=say)
+        if faults:
+            raise HarnessError("Wine failed the driver's start in %d Wine sessions in a row:\n%s"
+                               % (wine_session.RESTARTS + 1, "\n".join(faults)))
+        if not answered:
+            say("[e2e] %s: the driver did not answer within %d s, its start stalled; starting another"
+                % (self.name, START_WAIT_S))
             driver.stop()
             driver = Driver(self.session.driver, self.env, self.tmp / "driver.log")
+        if self.watching:
+            driver("watch")  # a new driver: what an earlier start showed is no news
         return driver
 
     def ask(self, *args):
@@ -993,7 +1100,7 @@ class Scenario:
         try:
             if self._driver is not None:
                 self._driver.stop()
-            kill_wineserver(self.env)
+            wine_session.end_session(self.env)
             for proc in self.processes:
                 try:
                     proc.wait(timeout=10)
