@@ -39,6 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"KeyBeforeAnySection", "Remove2=x\r\n[Language]\r\n", "Language", "Remove2", std::nullopt},
         ValueCase{"LaterSectionNotRead", "[Language]\r\nMy=m\r\n[Other]\r\nRemove2=x\r\n", "Language", "Remove2",
                   std::nullopt},
+        ValueCase{"SecondSectionOfThatNameNotRead", "[Language]\r\nMy=m\r\n[language]\r\nRemove2=x\r\n",
+                  "Language", "Remove2", std::nullopt},
         ValueCase{"EmptyValueStaysEmpty", "[Language]\r\nRemove2=\r\n", "Language", "Remove2", ""},
         ValueCase{"MissingFileContent", "", "Language", "Remove2", std::nullopt},
         ValueCase{"DoubleQuotesRemoved", "[Language]\r\nRemove2=\"  quoted  \"\r\n", "Language", "Remove2",
