@@ -30,6 +30,9 @@ struct Application {
   std::string currentLanguage = "EN";
   // What the status line reports while the show list is empty.
   std::atomic<int> statusPhase{kCheckingVersion};
+  // Whether the program's folder could be written when it was probed at
+  // start; when not, the run writes nothing there. Set before any worker runs.
+  bool folderWritable = true;
 
   // The current frames of the two busy animations; never reset in a run, so
   // a later animation goes on where the previous one stopped.

@@ -9,6 +9,7 @@
 #include "i18n/LanguageChoice.h"
 #include "site/ShowListPage.h"
 #include "store/Counters.h"
+#include "store/RunSaves.h"
 #include "store/UserLists.h"
 #include "support/ShellOpen_win.h"
 #include "ui/BlacklistDialog.h"
@@ -26,6 +27,9 @@ constexpr int kSpinnerFrames = 31;
 // Sent by the update worker for each translation it installed: the code's
 // two characters in wParam. The menu is only ever touched on this thread.
 constexpr UINT kLanguageAddedMessage = WM_APP + 1;
+// Posted at start when the folder cannot be written: the notice is shown
+// once the window is on the screen, and the update check starts after it.
+constexpr UINT kFolderNotWritableMessage = WM_APP + 2;
 
 std::string WindowTitle() { return std::string(" Epiloom [by ardmoor] ") + settings::kVersionLabel; }
 
@@ -79,14 +83,20 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
       AppendLanguageMenuItem(code, false);
       return true;
     }
+    case kFolderNotWritableMessage:
+      TellFolderNotWritable();
+      return true;
     case WM_QUERYENDSESSION:
       // Windows may end the process at log-off without destroying the
-      // window: what the run changed is written now.
-      SaveRunState();
+      // window: what the run changed is written now, and what could not be
+      // is said while the session still waits for the answer.
+      SaveRunState(hwnd_, true);
       answer = TRUE;
       return true;
     case WM_ENDSESSION:
-      if (wParam != FALSE) SaveRunState();
+      // Written once more for what changed since; the session is ending, so
+      // a file that still cannot be written was named at the query already.
+      if (wParam != FALSE) SaveRunState(hwnd_, false);
       return true;
     case ids::kCloseMainWindowMessage:
       End(0);
@@ -105,8 +115,25 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
 
 void MainWindow::OnInit() {
   SetUpControls();
+  // Found out once, before anything is written. In a folder that cannot be
+  // written nothing is tried afterwards: each write would only wait out its
+  // retries and fail, and the user is told once, here.
+  app_->folderWritable = app_->folder.CanWrite();
   InitLanguage();
+  if (!app_->folderWritable) {
+    // A box shown now would come before the window: it comes once the
+    // window is on the screen.
+    ::PostMessageA(hwnd_, kFolderNotWritableMessage, 0, 0);
+    return;
+  }
   StartUpdatePhase();
+}
+
+void MainWindow::TellFolderNotWritable() {
+  WindowMessageBoxes(hwnd_).Notify("Epiloom", ReadOnlyFolderNotice(app_->texts, app_->folder.Path()),
+                                   NoticeKind::Exclamation);
+  // Then the run goes on as in any folder.
+  if (!ending_) StartUpdatePhase();
 }
 
 void MainWindow::OnTimer(UINT_PTR timerId) {
@@ -141,7 +168,8 @@ void MainWindow::StartUpdatePhase() {
                              ::SendMessageA(window, kLanguageAddedMessage, MAKEWPARAM(MAKEWORD(code[0], code[1]), 0),
                                             0);
                            },
-                           [](const std::string& path) { return ShellOpen(path); }};
+                           [](const std::string& path) { return ShellOpen(path); },
+                           app->folderWritable};
         return CheckForUpdates(job);
       },
       [this](int result) { EndUpdatePhase(result); });
@@ -313,13 +341,13 @@ void MainWindow::SetUpControls() {
 
 void MainWindow::InitLanguage() {
   Application& app = *app_;
-  WriteDefaultLanguageFile(app.folder);
+  if (app.folderWritable) WriteDefaultLanguageFile(app.folder);
   app.currentLanguage = ReadLanguageChoice(app.profile, app.folder.Path());
   languageMenu_.Reset(::CreatePopupMenu());
   for (const std::string& code : InstalledLanguageCodes(app.folder)) {
     AppendLanguageMenuItem(code, code == app.currentLanguage);
   }
-  app.texts = LoadLanguageTexts(app.profile, app.folder.Path(), app.currentLanguage);
+  app.texts = LoadLanguageTexts(app.folder, app.currentLanguage);
   ApplyLanguageTexts();
 }
 
@@ -352,7 +380,7 @@ void MainWindow::ChooseLanguage() {
     ::CheckMenuItem(languageMenu_.get(), static_cast<UINT>(i), MF_BYPOSITION | state);
   }
   app.currentLanguage = MakeLanguageCode(text);
-  app.texts = LoadLanguageTexts(app.profile, app.folder.Path(), app.currentLanguage);
+  app.texts = LoadLanguageTexts(app.folder, app.currentLanguage);
   ApplyLanguageTexts();
 }
 
@@ -370,18 +398,38 @@ void MainWindow::ApplyLanguageTexts() {
 
 // --- End of the run ----------------------------------------------------------
 
-void MainWindow::SaveRunState() {
+void MainWindow::SaveRunState(HWND owner, bool report) {
   Application& app = *app_;
   // A list the worker was still reading never reached the store: only what
   // was loaded whole is written back.
-  SaveUserLists(app.store, app.folder);
-  SaveLanguageChoice(app.profile, app.folder.Path(), app.currentLanguage);
+  const std::vector<std::string> unsaved =
+      epiloom::SaveRunState(app.store, app.folder, app.profile, app.currentLanguage, app.folderWritable);
+  if (report && !unsaved.empty()) {
+    WindowMessageBoxes(owner).Notify("Epiloom", SaveProblemNotice(app.texts, unsaved), NoticeKind::Error);
+  }
+}
+
+void MainWindow::OnEnding() {
+  // Every way the window ends comes here (the close box, the countdown's
+  // message, the updater's hand-off), while the window still stands and can
+  // own the box that names a file not saved.
+  if (ending_) return;
+  ending_ = true;
+  // The worker first: once abandoned it commits nothing more, so what is
+  // saved is what stays.
+  mainWorker_.Abandon(&app_->store.mutex);
+  SaveRunState(hwnd_, true);
 }
 
 void MainWindow::OnDestroy() {
   showList_.Detach();
   mainWorker_.Abandon(&app_->store.mutex);
-  SaveRunState();
+  // Destroyed without having been ended (not a way the program ends it):
+  // saved all the same, and the box, if any, has no owner.
+  if (!ending_) {
+    ending_ = true;
+    SaveRunState(nullptr, true);
+  }
 }
 
 }  // namespace epiloom::win

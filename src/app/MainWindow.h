@@ -29,6 +29,7 @@ class MainWindow : public Dialog {
   // Escape does not end the main window; the close box does.
   void OnCancel() override {}
   void OnClose() override { End(0); }
+  void OnEnding() override;
   void OnDestroy() override;
   INT_PTR OnControlColor(UINT message, HDC dc, HWND control) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& answer) override;
@@ -48,8 +49,12 @@ class MainWindow : public Dialog {
   void OpenFavoriteSettingsPages();
   void OpenBlacklistDialog();
 
-  // What the run keeps on disk: the lists and the language choice.
-  void SaveRunState();
+  // What the run keeps on disk: the lists and the language choice. The
+  // files that could not be written are named in one error box owned by
+  // `owner` (none when `report` is false).
+  void SaveRunState(HWND owner, bool report);
+  // At start, once the window shows, when the folder cannot be written.
+  void TellFolderNotWritable();
 
   void SetUpControls();
   void InitLanguage();
@@ -71,6 +76,9 @@ class MainWindow : public Dialog {
   int languageMenuCount_ = 0;
   MenuHandle showPopupMenu_;
   MenuHandle favouritePopupMenu_;
+
+  // Set when the window began to end: the end-of-run save is made once.
+  bool ending_ = false;
 };
 
 }  // namespace epiloom::win

@@ -25,8 +25,8 @@ std::string ReadLanguageChoice(const ProfileFile& profile, const std::string& fo
   return MakeLanguageCode(TrimBlanks(value));
 }
 
-void SaveLanguageChoice(ProfileFile& profile, const std::string& folderPath, std::string_view code) {
-  profile.WriteString(folderPath + kLanguageChoiceFile, kChoiceSection, kChoiceKey, std::string(TrimBlanks(code)));
+bool SaveLanguageChoice(ProfileFile& profile, const std::string& folderPath, std::string_view code) {
+  return profile.WriteString(folderPath + kLanguageChoiceFile, kChoiceSection, kChoiceKey, std::string(TrimBlanks(code)));
 }
 
 std::vector<std::string> InstalledLanguageCodes(const ProgramFolder& folder) {
@@ -38,8 +38,8 @@ std::vector<std::string> InstalledLanguageCodes(const ProgramFolder& folder) {
   return codes;
 }
 
-LanguageTexts LoadLanguageTexts(const ProfileFile& profile, const std::string& folderPath, std::string_view code) {
-  return ReadLanguageTexts(profile, folderPath + LanguageFileName(code));
+LanguageTexts LoadLanguageTexts(const ProgramFolder& folder, std::string_view code) {
+  return ReadLanguageTexts(folder.ReadFile(LanguageFileName(code)));
 }
 
 }  // namespace epiloom

@@ -23,8 +23,9 @@ std::string MakeLanguageCode(std::string_view value);
 // missing), blanks trimmed, as a two-character code.
 std::string ReadLanguageChoice(const ProfileFile& profile, const std::string& folderPath);
 
-// Writes the code, blanks trimmed, to the choice file.
-void SaveLanguageChoice(ProfileFile& profile, const std::string& folderPath, std::string_view code);
+// Writes the code, blanks trimmed, to the choice file. False when it could
+// not be written.
+bool SaveLanguageChoice(ProfileFile& profile, const std::string& folderPath, std::string_view code);
 
 // The codes of the language files in the folder ("Epiloom.lang.*"), in the
 // listing's order: the last two characters of each name; the bare name
@@ -33,6 +34,6 @@ std::vector<std::string> InstalledLanguageCodes(const ProgramFolder& folder);
 
 // Reads the texts of language `code` from its file in the folder (the file
 // need not exist: missing texts are the built-in ones).
-LanguageTexts LoadLanguageTexts(const ProfileFile& profile, const std::string& folderPath, std::string_view code);
+LanguageTexts LoadLanguageTexts(const ProgramFolder& folder, std::string_view code);
 
 }  // namespace epiloom

@@ -1,7 +1,7 @@
 #include "i18n/LanguageTexts.h"
 
 #include "BuildSettings.h"
-#include "i18n/ProfileFile.h"
+#include "i18n/ProfileText.h"
 #include "support/ProgramFolder.h"
 #include "support/TextUtil.h"
 
@@ -96,9 +96,6 @@ constexpr std::string_view kAbout2Replacement = "A bug to report? A contribution
 constexpr std::string_view kDefaultFileLabelNewLng3 =
     "You can find them by simple clicking on the 'Language' icon at the top-right corner of this window";
 
-// The platform's profile reader fills a 260-byte buffer.
-constexpr std::size_t kMaxValueLength = 259;
-
 std::size_t Index(TextKey key) { return static_cast<std::size_t>(key); }
 
 }  // namespace
@@ -133,18 +130,18 @@ std::string DefaultLanguageFileContent() {
   return content;
 }
 
-void WriteDefaultLanguageFile(ProgramFolder& folder) {
+bool WriteDefaultLanguageFile(ProgramFolder& folder) {
   const std::string name = LanguageFileName("EN");
-  if (folder.Exists(name)) return;
+  if (folder.Exists(name)) return true;
   // Whole or not at all: a file cut short by a crash would stay for good,
   // since an existing file is never written again.
-  folder.ReplaceWholeFile(name, DefaultLanguageFileContent());
+  return folder.ReplaceWholeFile(name, DefaultLanguageFileContent());
 }
 
-std::string ReadLanguageText(const ProfileFile& profile, const std::string& path, TextKey key) {
+std::string ReadLanguageText(const std::optional<std::string>& content, TextKey key) {
   const std::string builtIn = BuiltInText(key);
-  std::string text = profile.ReadString(path, kLanguageSection, std::string(KeyName(key)), builtIn);
-  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
+  std::string text = builtIn;
+  if (content) text = ProfileValue(*content, kLanguageSection, KeyName(key)).value_or(builtIn);
 
   // A translation cannot drop the maker's address from the about line: such
   // a text is replaced, untrimmed, by a fixed one that carries it.
@@ -156,11 +153,11 @@ std::string ReadLanguageText(const ProfileFile& profile, const std::string& path
   return std::string(TrimBlanks(text));
 }
 
-LanguageTexts ReadLanguageTexts(const ProfileFile& profile, const std::string& path) {
+LanguageTexts ReadLanguageTexts(const std::optional<std::string>& content) {
   LanguageTexts texts;
   for (std::size_t i = 0; i < kTextKeyCount; ++i) {
     const auto key = static_cast<TextKey>(i);
-    texts.Set(key, ReadLanguageText(profile, path, key));
+    texts.Set(key, ReadLanguageText(content, key));
   }
   return texts;
 }

@@ -5,12 +5,12 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace epiloom {
 
-class ProfileFile;
 class ProgramFolder;
 
 // In the order in which the default language file lists the keys and in which
@@ -55,19 +55,22 @@ class LanguageTexts {
 };
 
 // Writes "Epiloom.lang.EN" (a header and one line per key, CR LF each) unless a file of that name exists:
-// an English file the user edited is never overwritten. A folder that cannot
-// be written is not reported.
-void WriteDefaultLanguageFile(ProgramFolder& folder);
+// an English file the user edited is never overwritten. False when it was
+// missing and could not be written (not reported: the built-in texts are
+// the same).
+bool WriteDefaultLanguageFile(ProgramFolder& folder);
 
 // The content of the default English language file.
 std::string DefaultLanguageFileContent();
 
-// Reads one text from the language file at `path` by the profile rules: the
-// built-in text when the key is missing, the value cut to 259 characters,
-// the contact-address rule for About1 and About2, then blanks trimmed.
-std::string ReadLanguageText(const ProfileFile& profile, const std::string& path, TextKey key);
+// Reads one text from the content of a language file (nullopt: there is no
+// file) by the profile rules of ProfileText.h, a leading UTF-8 byte order
+// mark skipped: the built-in text when the section or key is missing, the
+// value cut to 259 characters, the contact-address rule for About1 and
+// About2, then blanks trimmed.
+std::string ReadLanguageText(const std::optional<std::string>& content, TextKey key);
 
-// Reads every text from the language file at `path`, in key order.
-LanguageTexts ReadLanguageTexts(const ProfileFile& profile, const std::string& path);
+// Reads every text from the content of a language file, in key order.
+LanguageTexts ReadLanguageTexts(const std::optional<std::string>& content);
 
 }  // namespace epiloom

@@ -163,18 +163,18 @@ std::string ListFileContent(std::string_view text) {
   return content;
 }
 
-bool SaveUserLists(const UserLists& lists, ProgramFolder& folder) {
-  bool saved = true;
-  if (!lists.blacklistText.empty()) {
-    saved = folder.ReplaceWholeFile(kBlacklistFileName, ListFileContent(lists.blacklistText)) && saved;
-  }
-  if (!lists.favoritesText.empty()) {
-    saved = folder.ReplaceWholeFile(kFavoritesFileName, ListFileContent(lists.favoritesText)) && saved;
-  }
-  return saved;
+SaveOutcome SaveUserLists(const UserLists& lists, ProgramFolder& folder) {
+  SaveOutcome outcome;
+  const auto save = [&](const char* name, const std::string& text) {
+    if (text.empty()) return;
+    if (!folder.ReplaceWholeFile(name, ListFileContent(text))) outcome.unsaved.emplace_back(name);
+  };
+  save(kBlacklistFileName, lists.blacklistText);
+  save(kFavoritesFileName, lists.favoritesText);
+  return outcome;
 }
 
-bool SaveUserLists(ShowStore& store, ProgramFolder& folder) {
+SaveOutcome SaveUserLists(ShowStore& store, ProgramFolder& folder) {
   UserLists lists;
   {
     std::lock_guard lock(store.mutex);

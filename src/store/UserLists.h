@@ -86,12 +86,19 @@ UserLists LoadUserLists(const ProgramFolder& folder);
 // as CR LF, then a final CR LF.
 std::string ListFileContent(std::string_view text);
 
+// What a save could not write: the names (in the folder) of the files, in the
+// order they were tried. True when every file was written.
+struct SaveOutcome {
+  std::vector<std::string> unsaved;
+  explicit operator bool() const { return unsaved.empty(); }
+};
+
 // Writes the blacklist, then the favourites, each replacing its file as a
-// whole. A never-loaded list (empty string) leaves its file untouched.
-// False when a write failed.
-bool SaveUserLists(const UserLists& lists, ProgramFolder& folder);
+// whole (a file that could not be written keeps its old content). A
+// never-loaded list (empty string) leaves its file untouched.
+SaveOutcome SaveUserLists(const UserLists& lists, ProgramFolder& folder);
 // Copies the lists under the store's lock, then writes them.
-bool SaveUserLists(ShowStore& store, ProgramFolder& folder);
+SaveOutcome SaveUserLists(ShowStore& store, ProgramFolder& folder);
 
 // --- Editing (each is followed by RefreshCounters) ---------------------------
 // An edit refuses a never-loaded list (the empty string, as left when its file

@@ -1,27 +1,43 @@
 #include "support/ProgramFolder_win.h"
 
 #include <algorithm>
+#include <atomic>
 
+#include "support/FileRetry_win.h"
 #include "support/Win32Handles_win.h"
 
 
 namespace epiloom {
 namespace {
 
+// The failure's error; never ERROR_SUCCESS, so a failure cannot pass for done.
+DWORD LastError() {
+  const DWORD error = ::GetLastError();
+  return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
 // Writes all bytes to a newly created (or truncated) file; with `flush` the
-// data reaches the disk before the call returns.
-bool WriteWholeFile(const std::string& path, std::string_view bytes, bool flush) {
+// data reaches the disk before the call returns. ERROR_SUCCESS or the error
+// of the step that failed.
+DWORD WriteWholeFile(const std::string& path, std::string_view bytes, bool flush) {
   win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) return LastError();
   std::size_t written = 0;
   while (written < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
     DWORD done = 0;
-    if (!::WriteFile(file.get(), bytes.data() + written, chunk, &done, nullptr) || done == 0) return false;
+    if (!::WriteFile(file.get(), bytes.data() + written, chunk, &done, nullptr)) return LastError();
+    if (done == 0) return ERROR_WRITE_FAULT;
     written += done;
   }
-  return !flush || ::FlushFileBuffers(file.get());
+  if (flush && !::FlushFileBuffers(file.get())) return LastError();
+  return ERROR_SUCCESS;
+}
+
+// A file written whole, tried again while another program holds it.
+bool WriteWholeFileRetrying(const std::string& path, std::string_view bytes, bool flush) {
+  return win::RetryWhileFileHeld([&] { return WriteWholeFile(path, bytes, flush); }) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -56,8 +72,19 @@ std::optional<std::string> ProgramFolderWin::ReadFile(const std::string& name) c
   return bytes;
 }
 
+bool ProgramFolderWin::CanWrite() {
+  // A name no other file has: this process's id and a count. Removed when
+  // its handle is closed, also when the process is ended in between.
+  static std::atomic<unsigned> probes{0};
+  const std::string name = path_ + "~Epiloom-write-check-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                           std::to_string(probes++) + ".tmp";
+  win::FileHandle probe(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return static_cast<bool>(probe);
+}
+
 bool ProgramFolderWin::WriteFile(const std::string& name, std::string_view bytes) {
-  return WriteWholeFile(path_ + name, bytes, false);
+  return WriteWholeFileRetrying(path_ + name, bytes, false);
 }
 
 bool ProgramFolderWin::ReplaceWholeFile(const std::string& name, std::string_view bytes) {
@@ -66,13 +93,22 @@ bool ProgramFolderWin::ReplaceWholeFile(const std::string& name, std::string_vie
   // The temporary name begins differently from the file's, so a leftover of a
   // killed run never matches a listing of the program's files
   // ("Epiloom.lang.*" would take "Epiloom.lang.FR.new" for a language "ew").
+  // Either step is tried again while another program holds its file: the
+  // temporary one (a virus scanner reading it) or the target (opened
+  // without delete sharing, which the move needs).
   const std::string target = path_ + name;
   const std::string temporary = path_ + "~" + name + ".new";
-  if (!WriteWholeFile(temporary, bytes, true)) {
+  if (!WriteWholeFileRetrying(temporary, bytes, true)) {
     ::DeleteFileA(temporary.c_str());
     return false;
   }
-  if (!::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const DWORD moved = win::RetryWhileFileHeld([&]() -> DWORD {
+    if (::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return ERROR_SUCCESS;
+    }
+    return LastError();
+  });
+  if (moved != ERROR_SUCCESS) {
     ::DeleteFileA(temporary.c_str());
     return false;
   }

@@ -13,6 +13,7 @@ class ProgramFolderWin : public ProgramFolder {
   std::string Path() const override { return path_; }
   bool Exists(const std::string& name) const override;
   std::optional<std::string> ReadFile(const std::string& name) const override;
+  bool CanWrite() override;
   bool WriteFile(const std::string& name, std::string_view bytes) override;
   bool ReplaceWholeFile(const std::string& name, std::string_view bytes) override;
   bool RemoveFile(const std::string& name) override;

@@ -4,6 +4,7 @@
 
 #include "i18n/LanguageChoice.h"
 #include "i18n/MainWindowTexts.h"
+#include "i18n/ProfileText.h"
 #include "site/PageFetcher.h"
 #include "support/Md5.h"
 #include "support/MessageBoxes.h"
@@ -56,7 +57,12 @@ bool OfferNewVersion(UpdateCheckJob& job) {
   // Written whole or not at all: a run killed while writing leaves no cut
   // updater behind.
   job.folder.RemoveFile(kUpdaterFile);
-  if (!job.folder.ReplaceWholeFile(kUpdaterFile, updater)) return false;
+  if (!job.folderWritable || !job.folder.ReplaceWholeFile(kUpdaterFile, updater)) {
+    // Not silent: the user asked for it. The run goes on as after a
+    // digest that did not match.
+    job.boxes.Notify(kCaption, UpdaterProblemNotice(job.texts, job.folder.Path() + kUpdaterFile), NoticeKind::Error);
+    return false;
+  }
   if (!job.openFile(job.folder.Path() + kUpdaterFile)) {
     // The program goes on as if the update had been declined, without the
     // updater that did not start.
@@ -96,6 +102,12 @@ std::vector<std::string> OfferedLanguageCodes(std::string_view body) {
   return codes;
 }
 
+std::string UpdaterProblemNotice(const LanguageTexts& texts, const std::string& updaterPath) {
+  return texts[TextKey::UpdaterProblem] + "\n" + updaterPath;
+}
+
+std::string_view StoredTranslation(std::string_view body) { return WithoutByteOrderMark(body); }
+
 std::string NewTranslationsNotice(const LanguageTexts& texts, const std::string& folderPath) {
   return texts[TextKey::LabelNewLng1] + "\n\n" + texts[TextKey::LabelNewLng2] + " " + folderPath + "\n\n" +
          texts[TextKey::LabelNewLng3];
@@ -112,13 +124,18 @@ int CheckForUpdates(UpdateCheckJob& job) {
   if (OfferNewVersion(job)) return kUpdaterLaunched;
 
   int result = kNothingToReport;
+  // Nothing fetched could be kept: the next start from a folder that can
+  // be written fetches the translations.
+  if (!job.folderWritable) return result;
   const std::string offered = job.fetcher.URLDownloadToString(ServerUrl(job, "languages.dat"));
   for (const std::string& code : OfferedLanguageCodes(offered)) {
     if (job.window.Abandoned()) break;
     const std::string fileName = LanguageFileName(code);
     // Translations already present are never fetched again.
     if (job.folder.Exists(fileName)) continue;
-    const std::string translation = job.fetcher.URLDownloadToString(ServerUrl(job, fileName));
+    const std::string body = job.fetcher.URLDownloadToString(ServerUrl(job, fileName));
+    // Without a byte order mark, as the program writes its own language file.
+    const std::string_view translation = StoredTranslation(body);
     if (translation.empty() || job.window.Abandoned()) continue;
     // Written whole or not at all: a cut file would count as present and
     // never be fetched again.

@@ -40,6 +40,14 @@ bool IsNewerVersion(std::string_view latest, std::string_view own);
 // is skipped.
 std::vector<std::string> OfferedLanguageCodes(std::string_view body);
 
+// The error shown when an accepted updater could not be written:
+// UpdaterProblem, LF, the updater's full path.
+std::string UpdaterProblemNotice(const LanguageTexts& texts, const std::string& updaterPath);
+
+// A translation as it is stored: the server's bytes without a leading UTF-8
+// byte order mark.
+std::string_view StoredTranslation(std::string_view body);
+
 // The notice shown after translations were installed.
 std::string NewTranslationsNotice(const LanguageTexts& texts, const std::string& folderPath);
 
@@ -59,12 +67,20 @@ struct UpdateCheckJob {
   // Opens a file of the program's folder with the shell's "open" verb; true
   // when it was launched.
   std::function<bool(const std::string& path)> openFile;
+  // False when the folder was found unwritable at start: no translation is
+  // fetched (none could be kept) and an accepted updater is reported as not
+  // saved without trying.
+  bool folderWritable = true;
 };
 
 // The worker: returns kNothingToReport, kUpdaterLaunched or kTranslationsAdded.
 // kUpdaterLaunched only when openFile started the updater; an updater that
 // could not be started shows the Problem notice, is deleted, and the check
-// goes on with the translations as if the update had been declined.
+// goes on with the translations as if the update had been declined. One
+// that could not be written shows UpdaterProblemNotice (error icon) and the
+// check goes on the same way. A translation that could not be written is not
+// added to the menu; its file is still missing, so the next start fetches it
+// again.
 int CheckForUpdates(UpdateCheckJob& job);
 
 }  // namespace epiloom

@@ -80,10 +80,16 @@ std::optional<std::string> FakeProgramFolder::ReadFile(const std::string& name) 
   return found->second;
 }
 
+bool FakeProgramFolder::CanWrite() {
+  std::lock_guard lock(mutex_);
+  ++probes_;
+  return writable_;
+}
+
 bool FakeProgramFolder::WriteFile(const std::string& name, std::string_view bytes) {
   std::lock_guard lock(mutex_);
-  if (!writable_) return false;
   ++writes_;
+  if (!writable_ || Lower(name) == failing_) return false;
   files_[Lower(name)] = std::string(bytes.substr(0, cutAfter_));
   spelled_.emplace(Lower(name), name);
   return bytes.size() <= cutAfter_;
@@ -91,8 +97,8 @@ bool FakeProgramFolder::WriteFile(const std::string& name, std::string_view byte
 
 bool FakeProgramFolder::ReplaceWholeFile(const std::string& name, std::string_view bytes) {
   std::lock_guard lock(mutex_);
-  if (!writable_) return false;
   ++writes_;
+  if (!writable_ || Lower(name) == failing_) return false;
   // A cut temporary file is deleted and never takes the file's place.
   if (bytes.size() > cutAfter_) return false;
   files_[Lower(name)] = std::string(bytes);
@@ -134,6 +140,16 @@ std::map<std::string, std::string> FakeProgramFolder::Files() const {
 void FakeProgramFolder::SetWritable(bool writable) {
   std::lock_guard lock(mutex_);
   writable_ = writable;
+}
+
+void FakeProgramFolder::FailWritesOf(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  failing_ = Lower(name);
+}
+
+int FakeProgramFolder::probes() const {
+  std::lock_guard lock(mutex_);
+  return probes_;
 }
 
 void FakeProgramFolder::CutWritesAfter(std::size_t bytes) {

@@ -32,6 +32,7 @@ class FakeProgramFolder : public ProgramFolder {
   std::string Path() const override { return path_; }
   bool Exists(const std::string& name) const override;
   std::optional<std::string> ReadFile(const std::string& name) const override;
+  bool CanWrite() override;
   bool WriteFile(const std::string& name, std::string_view bytes) override;
   bool ReplaceWholeFile(const std::string& name, std::string_view bytes) override;
   bool RemoveFile(const std::string& name) override;
@@ -40,14 +41,20 @@ class FakeProgramFolder : public ProgramFolder {
   // Test set-up and inspection.
   void Put(const std::string& name, std::string bytes);
   std::map<std::string, std::string> Files() const;
-  // A read-only folder: every write fails and changes nothing.
+  // A read-only folder: every write fails and changes nothing, and the
+  // probe (CanWrite) says so.
   void SetWritable(bool writable);
+  // Only writes of this file fail (and change nothing), as when another
+  // program holds it open; "" ends that.
+  void FailWritesOf(const std::string& name);
   // From now on a write stops after `bytes` bytes, as when the disk fills up
   // or the program is killed while writing: WriteFile leaves the cut file
   // behind and fails; ReplaceWholeFile (a temporary file that takes the
   // file's place only once it is whole) fails and leaves the file as it was.
   void CutWritesAfter(std::size_t bytes);
+  // Writes tried (also those that failed); probes are not writes.
   int writes() const;
+  int probes() const;
 
  private:
   mutable std::mutex mutex_;
@@ -55,6 +62,8 @@ class FakeProgramFolder : public ProgramFolder {
   std::map<std::string, std::string> files_;  // by lower-cased name
   std::map<std::string, std::string> spelled_;  // lower-cased name -> name as written
   bool writable_ = true;
+  std::string failing_;  // lower-cased name, or empty
+  int probes_ = 0;
   std::size_t cutAfter_ = std::numeric_limits<std::size_t>::max();
   int writes_ = 0;
 };

@@ -17,6 +17,7 @@
 #include "i18n/LanguageChoice.h"
 #include "i18n/LanguageTexts.h"
 #include "i18n/MainWindowTexts.h"
+#include "i18n/ProfileText.h"
 #include "support/TextUtil.h"
 
 namespace {
@@ -71,8 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A translation as the update server sent it.
   folder.Put(LanguageFileName(code), content);
-  const LanguageTexts texts = LoadLanguageTexts(profile, path, code);
+  const LanguageTexts texts = LoadLanguageTexts(folder, code);
   CheckTexts(texts, content);
+  // A leading byte order mark changes nothing (one mark is skipped, so
+  // only on a content that has none yet).
+  if (WithoutByteOrderMark(content) == content) {
+    folder.Put(LanguageFileName(code), std::string(kUtf8ByteOrderMark) + content);
+    const LanguageTexts marked = LoadLanguageTexts(folder, code);
+    for (std::size_t i = 0; i < kTextKeyCount; ++i) {
+      Check(marked[static_cast<TextKey>(i)] == texts[static_cast<TextKey>(i)]);
+    }
+  }
 
   // The installed languages: every code two characters, one per language file.
   folder.Put(LanguageFileName(extraName), "[Language]\r\n");

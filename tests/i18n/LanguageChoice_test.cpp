@@ -56,9 +56,16 @@ TEST(LanguageChoice, InstalledLanguagesNamedByTheLastTwoCharacters) {
 TEST(LanguageChoice, LowerCaseChoiceLoadsTheUpperCaseFile) {
   FakeProgramFolder folder;
   folder.Put("Epiloom.lang.FR", "[Language]\r\nMy= mes\r\n");
-  FakeProfileFile profile(folder);
-  EXPECT_EQ(LoadLanguageTexts(profile, folder.Path(), "fr")[TextKey::My], "mes");
-  EXPECT_EQ(LoadLanguageTexts(profile, folder.Path(), "D ")[TextKey::My], "my");
+  EXPECT_EQ(LoadLanguageTexts(folder, "fr")[TextKey::My], "mes");
+  EXPECT_EQ(LoadLanguageTexts(folder, "D ")[TextKey::My], "my");
+}
+
+TEST(LanguageChoice, TranslationSavedWithAByteOrderMarkLoads) {
+  FakeProgramFolder folder;
+  folder.Put("Epiloom.lang.FR", "\xEF\xBB\xBF[Language]\r\nMy= mes\r\nInc = (y compris\r\n");
+  const LanguageTexts texts = LoadLanguageTexts(folder, "FR");
+  EXPECT_EQ(texts[TextKey::My], "mes");
+  EXPECT_EQ(texts[TextKey::Inc], "(y compris");
 }
 
 }  // namespace

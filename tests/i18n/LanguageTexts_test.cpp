@@ -59,7 +59,7 @@ TEST(DefaultLanguageFile, AWriteCutShortLeavesNoFileAndTheNextStartWritesItWhole
 TEST(DefaultLanguageFile, UnwritableFolderIsNotAnError) {
   FakeProgramFolder folder;
   folder.SetWritable(false);
-  WriteDefaultLanguageFile(folder);
+  EXPECT_FALSE(WriteDefaultLanguageFile(folder));
   EXPECT_FALSE(folder.Exists("Epiloom.lang.EN"));
 }
 
@@ -81,12 +81,17 @@ struct ReadCase {
 
 class ReadLanguageTextTest : public ::testing::TestWithParam<ReadCase> {};
 
+// Each case as the program writes a file (CR LF) and as translators save
+// one: LF-only lines, a leading UTF-8 byte order mark, or both.
 TEST_P(ReadLanguageTextTest, FollowsTheProfileAndAddressRules) {
   const ReadCase& c = GetParam();
-  FakeProgramFolder folder;
-  folder.Put("Epiloom.lang.XX", "[Language]\r\n" + c.fileLine + "\r\nMy= mine\r\n");
-  FakeProfileFile profile(folder);
-  EXPECT_EQ(ReadLanguageText(profile, folder.Path() + "Epiloom.lang.XX", c.key), c.expected);
+  for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+    for (const std::string end : {"\r\n", "\n"}) {
+      const std::string content = mark + "[Language]" + end + c.fileLine + end + "My= mine" + end;
+      EXPECT_EQ(ReadLanguageText(content, c.key), c.expected)
+          << (mark.empty() ? "no mark" : "byte order mark") << ", " << (end.size() == 2 ? "CR LF" : "LF");
+    }
+  }
 }
 
 const std::string k300(300, 'x');
@@ -113,9 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ReadLanguageTexts, MissingFileGivesEveryBuiltInText) {
-  FakeProgramFolder folder;
-  FakeProfileFile profile(folder);
-  const LanguageTexts texts = ReadLanguageTexts(profile, folder.Path() + "Epiloom.lang.FR");
+  const LanguageTexts texts = ReadLanguageTexts(std::nullopt);
   for (std::size_t i = 0; i < kTextKeyCount; ++i) {
     const auto key = static_cast<TextKey>(i);
     EXPECT_EQ(texts[key], BuiltInText(key)) << KeyName(key);
@@ -125,8 +128,7 @@ TEST(ReadLanguageTexts, MissingFileGivesEveryBuiltInText) {
 TEST(ReadLanguageTexts, DefaultFileReadsBackAsBuiltInsExceptTheSpelling) {
   FakeProgramFolder folder;
   WriteDefaultLanguageFile(folder);
-  FakeProfileFile profile(folder);
-  const LanguageTexts texts = ReadLanguageTexts(profile, folder.Path() + "Epiloom.lang.EN");
+  const LanguageTexts texts = ReadLanguageTexts(folder.ReadFile("Epiloom.lang.EN"));
   for (std::size_t i = 0; i < kTextKeyCount; ++i) {
     const auto key = static_cast<TextKey>(i);
     if (key == TextKey::LabelNewLng3) continue;

@@ -291,6 +291,14 @@ TEST(SaveUserLists, StoreCopyIsWrittenAndFailureReported) {
   readOnly.SetWritable(false);
   EXPECT_FALSE(SaveUserLists(store, readOnly));
   EXPECT_FALSE(readOnly.Exists("Epiloom.favorite"));
+  EXPECT_EQ(SaveUserLists(store, readOnly).unsaved,
+            (std::vector<std::string>{"Epiloom.blacklist", "Epiloom.favorite"}));
+
+  // Another program holds one file: only that one is named, the other written.
+  FakeProgramFolder held;
+  held.FailWritesOf("Epiloom.blacklist");
+  EXPECT_EQ(SaveUserLists(store, held).unsaved, std::vector<std::string>{"Epiloom.blacklist"});
+  EXPECT_EQ(held.ReadFile("Epiloom.favorite"), "A|/a>S01E02H\r\n");
 }
 
 // --- Editing -------------------------------------------------------------

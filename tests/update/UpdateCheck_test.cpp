@@ -76,7 +76,8 @@ class CheckForUpdatesTest : public ::testing::Test {
                        [this](const std::string& path) {
                          opened.push_back(path);
                          return launches;
-                       }};
+                       },
+                       folderWritable};
     return CheckForUpdates(job);
   }
 
@@ -90,6 +91,7 @@ class CheckForUpdatesTest : public ::testing::Test {
   std::vector<std::string> added;
   std::vector<std::string> opened;
   bool launches = true;  // what opening the updater answers
+  bool folderWritable = true;  // what the probe at start found
 };
 
 TEST_F(CheckForUpdatesTest, ServerDownReportsNothingAndDeletesLeftoverUpdater) {
@@ -209,6 +211,97 @@ TEST_F(CheckForUpdatesTest, WritesCutShortLeaveNoUpdaterAndNoTranslation) {
   EXPECT_EQ(added, std::vector<std::string>{"FR"});
   EXPECT_EQ(folder.ReadFile("Epiloom.lang.FR"), "[Language]\r\nMy= mes\r\n");
   EXPECT_FALSE(folder.Exists(kUpdaterFile));
+}
+
+// An accepted updater with the right digest that could not be written: named
+// in an error box, and the check goes on as after a digest mismatch.
+struct UnsavedUpdaterCase {
+  const char* label;
+  bool folderWritable;        // the probe's answer at start
+  bool held;                  // the updater's file cannot be written
+  std::size_t cutAfter;       // writes stop after this many bytes
+  int result;
+  std::vector<std::string> added;
+};
+void PrintTo(const UnsavedUpdaterCase& c, std::ostream* os) { *os << c.label; }
+
+class UpdaterNotSaved : public CheckForUpdatesTest, public ::testing::WithParamInterface<UnsavedUpdaterCase> {};
+
+TEST_P(UpdaterNotSaved, IsReportedAndTheCheckGoesOn) {
+  const UnsavedUpdaterCase& c = GetParam();
+  fetcher.Serve(Url("lastversion.dat"), "V1.7;");
+  fetcher.Serve(Url("Epiloom-updater.x"), updater);
+  fetcher.Serve(Url("languages.dat"), "EN;FR");
+  fetcher.Serve(Url("Epiloom.lang.FR"), "[Language]\r\n");
+  folder.Put("Epiloom.lang.EN", "en");
+  folderWritable = c.folderWritable;
+  if (c.held) folder.FailWritesOf(kUpdaterFile);
+  folder.CutWritesAfter(c.cutAfter);
+  boxes.AnswerYes(true);
+
+  EXPECT_EQ(Run(), c.result);
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_TRUE(boxes.shown()[0].question);
+  EXPECT_EQ(boxes.shown()[1].text,
+            "The new version could not be saved. It will be offered again at the next start:\n" + folder.Path() +
+                "Epiloomupdt.exe");
+  EXPECT_EQ(boxes.shown()[1].kind, NoticeKind::Error);
+  EXPECT_FALSE(boxes.shown()[1].question);
+  EXPECT_FALSE(folder.Exists(kUpdaterFile));
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(added, c.added);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writes, UpdaterNotSaved,
+    ::testing::Values(
+        UnsavedUpdaterCase{"HeldByAnotherProgram", true, true, std::numeric_limits<std::size_t>::max(),
+                           kTranslationsAdded, {"FR"}},
+        UnsavedUpdaterCase{"DiskFull", true, false, 4, kNothingToReport, {}},
+        UnsavedUpdaterCase{"FolderFoundUnwritableAtStart", false, false, std::numeric_limits<std::size_t>::max(),
+                           kNothingToReport, {}}),
+    [](const auto& param) { return std::string(param.param.label); });
+
+TEST_F(CheckForUpdatesTest, UnwritableFolderTriesNoWriteAndFetchesNoTranslation) {
+  fetcher.Serve(Url("lastversion.dat"), "V1.7;");
+  fetcher.Serve(Url("Epiloom-updater.x"), updater);
+  fetcher.Serve(Url("languages.dat"), "FR");
+  fetcher.Serve(Url("Epiloom.lang.FR"), "[Language]\r\n");
+  folderWritable = false;
+  boxes.AnswerYes(true);
+  EXPECT_EQ(Run(), kNothingToReport);
+  EXPECT_EQ(folder.writes(), 0);
+  EXPECT_TRUE(added.empty());
+  EXPECT_EQ(fetcher.requests(), (std::vector<std::string>{Url("lastversion.dat"), Url("Epiloom-updater.x")}));
+}
+
+TEST_F(CheckForUpdatesTest, TranslationsAreStoredWithoutAByteOrderMark) {
+  fetcher.Serve(Url("languages.dat"), "FR;DE;IT");
+  fetcher.Serve(Url("Epiloom.lang.FR"), "\xEF\xBB\xBF[Language]\r\nMy= mes\r\n");
+  fetcher.Serve(Url("Epiloom.lang.DE"), "[Language]\r\nMy= \xEF\xBB\xBF\r\n");  // a mark inside stays
+  fetcher.Serve(Url("Epiloom.lang.IT"), "\xEF\xBB\xBF");  // nothing but the mark: nothing to store
+  EXPECT_EQ(Run(), kTranslationsAdded);
+  EXPECT_EQ(added, (std::vector<std::string>{"FR", "DE"}));
+  EXPECT_EQ(folder.ReadFile("Epiloom.lang.FR"), "[Language]\r\nMy= mes\r\n");
+  EXPECT_EQ(folder.ReadFile("Epiloom.lang.DE"), "[Language]\r\nMy= \xEF\xBB\xBF\r\n");
+  EXPECT_FALSE(folder.Exists("Epiloom.lang.IT"));
+}
+
+TEST_F(CheckForUpdatesTest, TranslationNotWrittenIsFetchedAgainNextStart) {
+  fetcher.Serve(Url("languages.dat"), "FR;DE");
+  fetcher.Serve(Url("Epiloom.lang.FR"), "[Language]\r\nMy= mes\r\n");
+  fetcher.Serve(Url("Epiloom.lang.DE"), "[Language]\r\nMy= meine\r\n");
+  folder.FailWritesOf("Epiloom.lang.FR");
+  EXPECT_EQ(Run(), kTranslationsAdded);
+  EXPECT_EQ(added, std::vector<std::string>{"DE"});  // not offered: it is not there
+  EXPECT_FALSE(folder.Exists("Epiloom.lang.FR"));
+  EXPECT_TRUE(boxes.shown().empty());
+
+  folder.FailWritesOf("");
+  added.clear();
+  EXPECT_EQ(Run(), kTranslationsAdded);
+  EXPECT_EQ(added, std::vector<std::string>{"FR"});
+  EXPECT_EQ(folder.ReadFile("Epiloom.lang.FR"), "[Language]\r\nMy= mes\r\n");
 }
 
 TEST_F(CheckForUpdatesTest, HostileLanguageListWritesNothing) {

@@ -40,6 +40,7 @@ struct Result {
 };
 
 std::map<std::string, HANDLE> g_heldMutexes;
+std::map<std::string, HANDLE> g_heldFiles;
 bool g_serving = false;  // answering commands from stdin
 
 // ---- text helpers -----------------------------------------------------------
@@ -785,6 +786,27 @@ Result ReleaseMutex(const Args& a) {
   return {kOk, "released"};
 }
 
+// hold-file <path>: opens the file as another program can (a virus scanner,
+// a backup, an editor): for reading, sharing nothing, so that it cannot be
+// replaced, renamed or deleted until release-file <path> or the end.
+Result HoldFile(const Args& a) {
+  if (a.size() < 2) return {kUsage, "usage: hold-file <path>"};
+  std::string path = Decode(a[1]);
+  if (g_heldFiles.count(path)) return {kOk, "held"};
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {kNotFound, "cannot open (error " + Num(static_cast<LONG_PTR>(GetLastError())) + ")"};
+  g_heldFiles[path] = h;
+  return {kOk, "held"};
+}
+
+Result ReleaseFile(const Args& a) {
+  auto it = g_heldFiles.find(a.size() > 1 ? Decode(a[1]) : "");
+  if (it == g_heldFiles.end()) return {kNotFound, "not held"};
+  CloseHandle(it->second);
+  g_heldFiles.erase(it);
+  return {kOk, "released"};
+}
+
 // ---- list boxes, options and keys ----------------------------------------------
 
 // select <title> <id> <n[,n...]|none>: selects these items of a list box and
@@ -1010,6 +1032,8 @@ const struct {
               {"menu-marks", MenuMarks},
               {"hold-mutex", HoldMutex},
               {"release-mutex", ReleaseMutex},
+              {"hold-file", HoldFile},
+              {"release-file", ReleaseFile},
               {"dlu", Dlu},
               {"select", Select},
               {"selected", Selected},
