@@ -15,10 +15,10 @@ LocalDate HandOffShellWin::Today() {
 
 void HandOffShellWin::ExportProgramIcons() { epiloom::ExportProgramIcons(folder_); }
 
-void HandOffShellWin::CreateShortcut(const std::string& linkFile, const std::string& target,
-                                     const std::string& workingFolder, const std::string& iconFile,
-                                     const std::string& description) {
-  CreateShortcutFile(linkFile, target, "", workingFolder, kShortcutShowCommand, iconFile, description);
+ShortcutResult HandOffShellWin::CreateShortcut(const std::string& linkFile, const std::string& target,
+                                               const std::string& workingFolder, const std::string& iconFile,
+                                               const std::string& description) {
+  return CreateShortcutFile(linkFile, target, "", workingFolder, kShortcutShowCommand, iconFile, description);
 }
 
 bool HandOffShellWin::Open(const std::string& target) { return ShellOpen(target); }

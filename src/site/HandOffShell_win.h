@@ -13,8 +13,9 @@ class HandOffShellWin : public HandOffShell {
 
   LocalDate Today() override;
   void ExportProgramIcons() override;
-  void CreateShortcut(const std::string& linkFile, const std::string& target, const std::string& workingFolder,
-                      const std::string& iconFile, const std::string& description) override;
+  ShortcutResult CreateShortcut(const std::string& linkFile, const std::string& target,
+                                const std::string& workingFolder, const std::string& iconFile,
+                                const std::string& description) override;
   bool Open(const std::string& target) override;
 
  private:

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "support/ShortcutResult.h"
+
 namespace epiloom {
 
 class ProgramFolder;
@@ -21,10 +23,17 @@ int ExportProgramIcons(ProgramFolder& folder);
 // with IPersistFile): target, arguments, working folder, show command
 // (SW_SHOWNORMAL is 5), description and icon file (icon index 0). An existing
 // file of the same name is replaced. COM must be initialised on the calling
-// thread (win::ComApartment). True when the link object could be created,
-// also when saving failed: the file is then simply missing.
-bool CreateShortcutFile(const std::string& linkFile, const std::string& target, const std::string& arguments,
-                        const std::string& workingFolder, int showCommand, const std::string& iconFile,
-                        const std::string& description);
+// thread (win::ComApartment).
+//
+// Written only when the link object took its target and the save succeeded;
+// a save that fails because another program holds the file for a moment (a
+// virus scanner) is tried again a few times (RetryWhileFileHeld). Otherwise
+// the result says why the file is missing: a folder of that name in its
+// place, or the system's message for the error (folder not writable, disk
+// full). The description and the icon only dress the shortcut: where the
+// shell refuses them the shortcut is still written.
+ShortcutResult CreateShortcutFile(const std::string& linkFile, const std::string& target, const std::string& arguments,
+                                  const std::string& workingFolder, int showCommand, const std::string& iconFile,
+                                  const std::string& description);
 
 }  // namespace epiloom

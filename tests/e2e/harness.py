@@ -1066,6 +1066,17 @@ class Scenario:
         lines = path.read_bytes().decode("cp1252").splitlines() if path.exists() else []
         return [re.findall(r'"([^"]*)"', line)[-1] if '"' in line else line for line in lines]
 
+    def remove_magnet_handler(self):
+        """Takes the "magnet:" handler out of the scenario's prefix, as on a
+        system where no program takes magnet links: the shell's "open" of a
+        magnet link then fails. Call before starting the program."""
+        subprocess.run(["wine", "reg", "delete", "HKCR\\magnet", "/f"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        query = subprocess.run(["wine", "reg", "query", "HKCR\\magnet"], env=self.env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        if query.returncode == 0:
+            raise HarnessError("the magnet handler is still registered in the scenario's prefix")
+
     def lock_folder(self):
         """Makes the program folder unwritable, also for root (immutable flag).
         Returns False when this file system or user cannot do that."""

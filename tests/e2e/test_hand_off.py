@@ -3,7 +3,9 @@ new episode made in favourites order, the favourites advanced and written at
 once, one question, and after a Yes the magnet links opened last made first;
 the copy a favourite's quality keeps; show names that file names refuse; the
 icon files; nothing new (the countdown to the end of the program, or Close);
-Cancel between two episodes; a shortcut file read back.
+Cancel between two episodes; a shortcut file read back; episodes not handed
+over (a folder in the way of a shortcut) or not taken (no program for magnet
+links); two shows whose names differ only by commas.
 
 The order in which the program starts the magnet handler is read from Wine's
 process trace: the handlers it starts run at the same time, so the order in
@@ -133,15 +135,20 @@ def pixel(png, point):
     return tuple(int(v) for v in re.findall(r"\d+", out)[:3])
 
 
-def question(lines):
-    """The question the hand-off asks, for these list lines."""
+def question(lines, not_saved=()):
+    """The question the hand-off asks, for these list lines, and the lines of
+    the episodes that could not be saved (with their reasons)."""
+    problems = ""
+    if not_saved:
+        problems = (BUILT_IN["ShortcutProblem1"] + "\n" + "".join(line + "\n" for line in not_saved) +
+                    BUILT_IN["ShortcutProblem2"] + "\n\n")
     return (BUILT_IN["LaunchTorrent1"] + " %d " % len(lines) + BUILT_IN["LaunchTorrent2"] + "\n" +
-            "".join(line + "\n" for line in lines) + "\n" + BUILT_IN["LaunchTorrent3"] + "\n" +
+            "".join(line + "\n" for line in lines) + "\n" + problems + BUILT_IN["LaunchTorrent3"] + "\n" +
             BUILT_IN["LaunchTorrent4"] + "\n" + WINDOWS_FOLDER + ")")
 
 
-def question_box(lines):
-    return {"text": question(lines), "buttons": ["yes", "no"], "icon": "question", "owner": DOWNLOAD}
+def question_box(lines, not_saved=()):
+    return {"text": question(lines, not_saved), "buttons": ["yes", "no"], "icon": "question", "owner": DOWNLOAD}
 
 
 def received(app):
@@ -179,13 +186,14 @@ def launched(app):
     return links
 
 
-def local_date():
-    return time.strftime("%Y-%m-%d")
+def local_date(days_later=0):
+    return time.strftime("%Y-%m-%d", time.localtime(time.time() + days_later * 86400))
 
 
 def shortcuts(app):
-    """The shortcut files in the program's folder, oldest first."""
-    return [p.name for p in sorted(app.folder.glob("*.lnk"), key=lambda p: p.stat().st_mtime_ns)]
+    """The shortcut files in the program's folder, oldest first (a folder
+    named like one is no file)."""
+    return [p.name for p in sorted(app.folder.glob("*.lnk"), key=lambda p: p.stat().st_mtime_ns) if p.is_file()]
 
 
 def shortcut_names(dates, names):
@@ -531,3 +539,103 @@ def test_cancel_between_two_episodes_closes_the_window_and_hands_over_nothing_mo
     assert launched(app) == []
     # Nothing moved on: the file written at the end holds the same lines.
     assert app.file(FAVOURITES).read_bytes() == written
+
+
+# --- episodes not handed over, episodes no program took ------------------------------
+
+THREE_NEW = [("s01e01", "350.0 MB"), ("s01e02", "351.0 MB"), ("s01e03", "352.0 MB")]
+ONE_NEW = [("s01e01", "350.0 MB")]
+
+
+def test_a_folder_in_the_way_of_a_shortcut_keeps_that_episode_and_the_later_ones_of_its_show_new(app):
+    pages = set_up(app, [(ALPHA, THREE_NEW), (BRAVO, ONE_NEW)], [favourite(ALPHA), favourite(BRAVO)])
+    # A folder named exactly like Alpha Road's second shortcut (today's, and
+    # tomorrow's should the run cross midnight).
+    in_the_way = [app.file("[%s] Alpha Road S01E02.lnk" % date) for date in {local_date(), local_date(1)}]
+    for folder in in_the_way:
+        folder.mkdir()
+    dates = {local_date()}
+    proc = start_hand_off(app)
+    labels = follow_labels(app)
+    box = app.message_box()
+    at_question = app.file(FAVOURITES).read_bytes()
+    app.answer("yes")
+    gone = app.wait_gone(DOWNLOAD, 5000)
+    links = wait_received(app, 2)
+    assert app.close_and_wait(proc) == 0
+    dates.add(local_date())
+
+    # The third episode of Alpha Road is not tried: it stays new with the second.
+    assert labels == ["Alpha Road S01E01", "Alpha Road S01E02", "Bravo Lane S01E01"]
+    assert box == question_box(["Alpha Road S01E01", "Bravo Lane S01E01"],
+                               ["Alpha Road S01E02 (a folder of that name is in the way)", "Alpha Road S01E03"])
+    assert gone
+    assert_shortcuts(app, dates, [("Alpha Road", "S01E01"), ("Bravo Lane", "S01E01")])
+    assert all(folder.is_dir() for folder in in_the_way)
+    expected = [magnet(pages["Bravo Lane"], "S01E01"), magnet(pages["Alpha Road"], "S01E01")]
+    assert launched(app) == expected
+    assert sorted(links) == sorted(expected)
+    # Alpha Road moves on to the newest episode before the one not saved.
+    advanced = list_file([favourite(ALPHA, "S01E01"), favourite(BRAVO, "S01E01")])
+    assert at_question == advanced
+    assert app.file(FAVOURITES).read_bytes() == advanced
+
+
+def test_without_a_program_for_magnet_links_one_box_names_the_episodes_and_their_folder(app):
+    set_up(app, [(ALPHA, TWO_NEW), (BRAVO, ONE_NEW)], [favourite(ALPHA), favourite(BRAVO)])
+    app.remove_magnet_handler()
+    dates = {local_date()}
+    proc = start_hand_off(app)
+    follow_labels(app)
+    asked = app.message_box()
+    app.answer("yes")
+    box = app.message_box(timeout_ms=15000)
+    windows = sorted(w["title"] for w in app.windows())
+    if box is not None:
+        app.answer("ok")
+    gone = app.wait_gone(DOWNLOAD, 5000)
+    main_enabled = app.window(TITLE)["enabled"]
+    assert app.close_and_wait(proc) == 0
+    dates.add(local_date())
+
+    lines = ["Alpha Road S01E01", "Alpha Road S01E02", "Bravo Lane S01E01"]
+    assert asked == question_box(lines)
+    # After every link was tried: one box, and no other window of the shell.
+    assert box == {"text": BUILT_IN["LaunchProblem1"] + "\n" + "".join(line + "\n" for line in lines) +
+                   BUILT_IN["LaunchProblem2"] + "\n" + WINDOWS_FOLDER,
+                   "buttons": ["ok"], "icon": "error", "owner": DOWNLOAD}
+    assert windows == sorted([TITLE, DOWNLOAD, "Epiloom"])
+    assert gone and main_enabled
+    # The shortcuts stay for the user, and the episodes count as handed over.
+    assert_shortcuts(app, dates, [("Alpha Road", "S01E01"), ("Alpha Road", "S01E02"), ("Bravo Lane", "S01E01")])
+    assert received(app) == []
+    assert app.file(FAVOURITES).read_bytes() == list_file([favourite(ALPHA, "S01E02"), favourite(BRAVO, "S01E01")])
+
+
+LAW_TWIN = ("/shows/43/law-order-again/", "Law Order")
+
+
+def test_two_shows_whose_names_differ_only_by_commas_get_a_shortcut_each_and_both_are_opened(app):
+    # The twin's copy is a 720p one, so that its magnet link differs.
+    pages = set_up(app, [(LAW, ONE_NEW), (LAW_TWIN, [("s01e01", "1.2 GB")])], [favourite(LAW), favourite(LAW_TWIN)])
+    dates = {local_date()}
+    proc = start_hand_off(app)
+    labels = follow_labels(app)
+    box = app.message_box()
+    app.answer("yes")
+    links = wait_received(app, 2)
+    assert app.close_and_wait(proc) == 0
+    dates.add(local_date())
+
+    assert labels == ["Law, Order S01E01", "Law Order S01E01"]
+    assert box == question_box(["Law Order S01E01", "Law Order S01E01"])
+    made = shortcuts(app)
+    assert made in ([["[%s] Law Order S01E01.lnk" % date, "[%s] Law Order S01E01 (2).lnk" % date]
+                     for date in dates]), made
+    first, second = magnet(pages["Law, Order"], "S01E01"), magnet(pages["Law Order"], "S01E01")
+    assert first != second
+    assert first.encode("ascii") in app.file(made[0]).read_bytes()
+    assert second.encode("ascii") in app.file(made[1]).read_bytes()
+    assert launched(app) == [second, first]
+    assert sorted(links) == sorted([first, second])
+    assert app.file(FAVOURITES).read_bytes() == list_file([favourite(LAW, "S01E01"), favourite(LAW_TWIN, "S01E01")])

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include "fakes/ByLabel.h"
 #include "i18n/LanguageTexts.h"
+#include "store/UserLists.h"
 
 namespace epiloom {
 namespace {
@@ -198,6 +200,39 @@ const PlanCase kPlanCases[] = {
      "\nAlpha|/a>S01E03L\nBeta|/b>S00E00L\nAlpha|/a>S01E02H\n",
      {"S01E03"}},
 
+    // Two shows whose names differ only by commas, or only in letter case
+    // (Windows's file names ignore it), with a new episode of the same code:
+    // each gets a file of its own, the later ones numbered.
+    {"NamesThatWouldShareAFileGetNumbers",
+     {Show("Law, Order", "/lo1", "S00E00", {{"S01E01", "magnet:?lo1"}}),
+      Show("Law Order", "/lo2", "S00E00", {{"S01E01", "magnet:?lo2"}, {"S01E02", "magnet:?lo2b"}}),
+      Show("LAW ORDER", "/lo3", "S00E00", {{"S01E01", "magnet:?lo3"}})},
+     "\nLaw, Order|/lo1>S00E00L\nLaw Order|/lo2>S00E00L\nLAW ORDER|/lo3>S00E00L\n",
+     {"[2013-02-14] Law Order S01E01.lnk", "[2013-02-14] Law Order S01E01 (2).lnk", "[2013-02-14] Law Order S01E02.lnk",
+      "[2013-02-14] LAW ORDER S01E01 (3).lnk"},
+     {"magnet:?lo1", "magnet:?lo2", "magnet:?lo2b", "magnet:?lo3"},
+     "Law Order S01E01\nLaw Order S01E01\nLaw Order S01E02\nLAW ORDER S01E01\n",
+     {"[2013-02-14] LAW ORDER S01E01 (3).lnk", "[2013-02-14] Law Order S01E02.lnk",
+      "[2013-02-14] Law Order S01E01 (2).lnk", "[2013-02-14] Law Order S01E01.lnk"},
+     {{1, "S01E01", "Law, Order|/lo1>S01E01L"},
+      {2, "S01E02", "Law Order|/lo2>S01E02L"},
+      {3, "S01E01", "LAW ORDER|/lo3>S01E01L"}},
+     "\nLaw, Order|/lo1>S01E01L\nLaw Order|/lo2>S01E02L\nLAW ORDER|/lo3>S01E01L\n",
+     {"S01E01", "S01E02", "S01E01"}},
+
+    // Refused characters become blanks: "Who?" and "Who*" share a name too.
+    {"RefusedCharactersThatWouldShareAFile",
+     {Show("Who?", "/w1", "S00E00", {{"S01E01", "magnet:?w1"}}),
+      Show("Who*", "/w2", "S00E00", {{"S01E01", "magnet:?w2"}})},
+     "\nWho?|/w1>S00E00L\nWho*|/w2>S00E00L\n",
+     {"[2013-02-14] Who  S01E01.lnk", "[2013-02-14] Who  S01E01 (2).lnk"},
+     {"magnet:?w1", "magnet:?w2"},
+     "Who? S01E01\nWho* S01E01\n",
+     {"[2013-02-14] Who  S01E01 (2).lnk", "[2013-02-14] Who  S01E01.lnk"},
+     {{1, "S01E01", "Who?|/w1>S01E01L"}, {2, "S01E01", "Who*|/w2>S01E01L"}},
+     "\nWho?|/w1>S01E01L\nWho*|/w2>S01E01L\n",
+     {"S01E01", "S01E01"}},
+
     {"NothingNewPlansNothing",
      {Show("Alpha", "/a", "S01E02", {{"S01E01", "magnet:?a1"}, {"S01E02", "magnet:?a2"}})},
      "\nAlpha|/a>S01E02L\n",
@@ -235,9 +270,21 @@ TEST_P(HandOffPlans, ShortcutsListLaunchOrderAndAdvances) {
   EXPECT_EQ(launched, c.launched);
 
   std::vector<Advanced> advances;
+  std::size_t end = 0;
   for (const FavoriteAdvance& advance : plan.advances) {
     advances.push_back({advance.favoriteNumber, advance.lastWatched, advance.favoriteLine});
+    // Each favourite's shortcuts follow the previous favourite's, all of its
+    // show, the newest last.
+    EXPECT_EQ(advance.shortcutsBegin, end);
+    ASSERT_LT(advance.shortcutsBegin, advance.shortcutsEnd);
+    ASSERT_LE(advance.shortcutsEnd, plan.shortcuts.size());
+    for (std::size_t i = advance.shortcutsBegin; i < advance.shortcutsEnd; ++i) {
+      EXPECT_EQ(plan.shortcuts[i].showIndex, advance.showIndex);
+    }
+    EXPECT_EQ(plan.shortcuts[advance.shortcutsEnd - 1].episodeCode, advance.lastWatched);
+    end = advance.shortcutsEnd;
   }
+  EXPECT_EQ(end, plan.shortcuts.size());
   EXPECT_EQ(advances, c.advances);
   EXPECT_EQ(plan.favoritesText, c.favoritesAfter);
 }
@@ -282,26 +329,143 @@ TEST(HandOff, AChoiceEntryWhoseShowIsNotInTheTableIsLeftOut) {
   EXPECT_EQ(plan.favoritesText, "\nGone|/g>S00E00L\nAlpha|/a>S01E01L\n");
 }
 
-// --- The question -----------------------------------------------------------------
+// --- What was written, and what the user is told -----------------------------
 
-TEST(HandOff, QuestionListsTheEpisodesAndTheFolder) {
-  const ShowTable table{Show("Law, Order", "/law", "S00E00", {{"S01E01", "magnet:?1"}, {"S01E02", "magnet:?2"}})};
-  const std::string favorites = "\nLaw, Order|/law>S00E00L\n";
+const ShortcutOutcome kWritten{ShortcutFate::Written, ""};
+const ShortcutOutcome kWithheld{ShortcutFate::Withheld, ""};
+ShortcutOutcome Failed(std::string why) { return {ShortcutFate::Failed, std::move(why)}; }
+
+// Alpha (favourite 1, 720p) with three new episodes, then Beta (favourite 2)
+// with one.
+class HandOffOutcomesTest : public ::testing::Test {
+ protected:
+  HandOffOutcomesTest() {
+    texts.Set(TextKey::LaunchTorrent1, "Start these");
+    texts.Set(TextKey::LaunchTorrent2, "episodes?");
+    texts.Set(TextKey::LaunchTorrent3, "(the shortcuts stay");
+    texts.Set(TextKey::LaunchTorrent4, "in the folder:");
+    texts.Set(TextKey::ShortcutProblem1, "Not saved:");
+    texts.Set(TextKey::ShortcutProblem2, "Offered again.");
+    texts.Set(TextKey::LaunchProblem1, "No client took:");
+    texts.Set(TextKey::LaunchProblem2, "Their shortcuts are in:");
+  }
+
+  const ShowTable table{
+      Show("Alpha, The", "/a", "S01E01",
+           {{"S01E01", "magnet:?a1"}, {"S01E02", "magnet:?a2"}, {"S01E03", "magnet:?a3"}, {"S02E01", "magnet:?a4"}}, 1),
+      Show("Beta", "/b", "S00E00", {{"S01E01", "magnet:?b1"}})};
+  const std::string favorites = "\nAlpha, The|/a>S01E01H\nBeta|/b>S00E00L\n";
   const HandOffPlan plan = PlanHandOff(ChooseNewEpisodes(table, favorites), table, favorites, kValentines);
   LanguageTexts texts;
-  texts.Set(TextKey::LaunchTorrent1, "Start these");
-  texts.Set(TextKey::LaunchTorrent2, "episodes?");
-  texts.Set(TextKey::LaunchTorrent3, "(the shortcuts stay");
-  texts.Set(TextKey::LaunchTorrent4, "in the folder:");
+};
 
-  EXPECT_EQ(HandOffQuestion(texts, plan, "C:\\Shows\\"),
-            "Start these 2 episodes?\n"
-            "Law Order S01E01\n"
-            "Law Order S01E02\n"
+TEST_F(HandOffOutcomesTest, AFavouriteAdvancesToItsNewestEpisodeBeforeTheFirstNotWritten) {
+  struct Case {
+    const char* label;
+    std::vector<ShortcutOutcome> alpha;  // its three shortcuts, oldest first
+    std::optional<std::string> lastWatched;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"all written", {kWritten, kWritten, kWritten}, "S02E01", "Alpha, The|/a>S02E01H"},
+      {"the newest failed", {kWritten, kWritten, Failed("disk full")}, "S01E03", "Alpha, The|/a>S01E03H"},
+      {"the middle one failed", {kWritten, Failed("disk full"), kWithheld}, "S01E02", "Alpha, The|/a>S01E02H"},
+      {"the oldest failed", {Failed("disk full"), kWithheld, kWithheld}, std::nullopt, ""},
+      // Only the order counts: a later shortcut written after a failure (not
+      // what the worker does) does not move the favourite past it.
+      {"written after a failure", {kWritten, Failed("held"), kWritten}, "S01E02", "Alpha, The|/a>S01E02H"},
+      {"none tried", {kWithheld, kWithheld, kWithheld}, std::nullopt, ""},
+  };
+  ASSERT_EQ(plan.advances.size(), 2u);
+  ASSERT_EQ(plan.shortcuts.size(), 4u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    HandOffOutcomes outcomes = c.alpha;
+    outcomes.push_back(kWritten);  // Beta's
+    const auto alpha = WrittenAdvance(plan, plan.advances[0], outcomes, table);
+    ASSERT_EQ(alpha.has_value(), c.lastWatched.has_value());
+    if (alpha) {
+      EXPECT_EQ(alpha->lastWatched, *c.lastWatched);
+      EXPECT_EQ(alpha->favoriteLine, c.line);
+      EXPECT_EQ(alpha->favoriteNumber, 1);
+      EXPECT_EQ(alpha->showIndex, 0u);
+      // Made in the store, it gives the line it names.
+      ShowTable applied = table;
+      UserLists lists;
+      lists.favoritesText = favorites;
+      ApplyFavoriteAdvance(*alpha, applied, lists);
+      EXPECT_EQ(applied[0].lastWatched, *c.lastWatched);
+      EXPECT_EQ(lists.favoritesText, "\n" + c.line + "\nBeta|/b>S00E00L\n");
+    }
+    // Beta's own shortcut alone decides for Beta.
+    const auto beta = WrittenAdvance(plan, plan.advances[1], outcomes, table);
+    ASSERT_TRUE(beta.has_value());
+    EXPECT_EQ(beta->lastWatched, "S01E01");
+    EXPECT_EQ(beta->favoriteLine, "Beta|/b>S01E01L");
+  }
+}
+
+TEST_F(HandOffOutcomesTest, AFavouriteWhoseRecordIsGoneDoesNotAdvance) {
+  const HandOffOutcomes all(plan.shortcuts.size(), kWritten);
+  EXPECT_FALSE(WrittenAdvance(plan, plan.advances[1], all, ShowTable{table[0]}).has_value());
+}
+
+TEST_F(HandOffOutcomesTest, QuestionListsTheWrittenEpisodesAndTheFolder) {
+  const HandOffOutcomes all(plan.shortcuts.size(), kWritten);
+  EXPECT_EQ(ShortcutProblemText(texts, plan, all), "");
+  EXPECT_EQ(HandOffQuestion(texts, plan, all, "C:\\Shows\\"),
+            "Start these 4 episodes?\n"
+            "Alpha The S01E02\n"
+            "Alpha The S01E03\n"
+            "Alpha The S02E01\n"
+            "Beta S01E01\n"
             "\n"
             "(the shortcuts stay\n"
             "in the folder:\n"
             "C:\\Shows\\)");
+}
+
+TEST_F(HandOffOutcomesTest, QuestionNamesTheEpisodesNotWrittenAndWhy) {
+  const HandOffOutcomes outcomes = {kWritten, Failed("a folder of that name is in the way"), kWithheld, kWritten};
+  const std::string problems =
+      "Not saved:\n"
+      "Alpha The S01E03 (a folder of that name is in the way)\n"
+      "Alpha The S02E01\n"
+      "Offered again.";
+  EXPECT_EQ(ShortcutProblemText(texts, plan, outcomes), problems);
+  EXPECT_EQ(HandOffQuestion(texts, plan, outcomes, "C:\\Shows\\"),
+            "Start these 2 episodes?\n"
+            "Alpha The S01E02\n"
+            "Beta S01E01\n"
+            "\n" +
+                problems +
+                "\n"
+                "\n"
+                "(the shortcuts stay\n"
+                "in the folder:\n"
+                "C:\\Shows\\)");
+}
+
+TEST_F(HandOffOutcomesTest, NothingWrittenNamesEveryEpisode) {
+  const HandOffOutcomes outcomes = {Failed("Access denied"), kWithheld, kWithheld, Failed("")};
+  EXPECT_EQ(ShortcutProblemText(texts, plan, outcomes),
+            "Not saved:\n"
+            "Alpha The S01E02 (Access denied)\n"
+            "Alpha The S01E03\n"
+            "Alpha The S02E01\n"
+            "Beta S01E01\n"
+            "Offered again.");
+}
+
+TEST_F(HandOffOutcomesTest, LaunchProblemListsTheEpisodesInTheOrderMadeAndTheFolder) {
+  // Opened last made first: the failures come in that order.
+  EXPECT_EQ(LaunchProblemText(texts, plan, {3, 1, 0}, "C:\\Shows\\"),
+            "No client took:\n"
+            "Alpha The S01E02\n"
+            "Alpha The S01E03\n"
+            "Beta S01E01\n"
+            "Their shortcuts are in:\n"
+            "C:\\Shows\\");
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <map>
+#include <set>
 #include <thread>
 
 #include "fakes/Fakes.h"
@@ -27,18 +30,23 @@ class RecordingShell : public HandOffShell {
     folder_.Put("AICO.ICO", "icon");
     folder_.Put("BICO.ICO", "icon");
   }
-  void CreateShortcut(const std::string& linkFile, const std::string& target, const std::string& workingFolder,
-                      const std::string& iconFile, const std::string& description) override {
-    Log("shortcut " + linkFile.substr(workingFolder.size()) + " -> " + target);
+  ShortcutResult CreateShortcut(const std::string& linkFile, const std::string& target,
+                                const std::string& workingFolder, const std::string& iconFile,
+                                const std::string& description) override {
+    const std::string name = linkFile.substr(workingFolder.size());
+    Log("shortcut " + name + " -> " + target);
     EXPECT_EQ(workingFolder, kFolder);
     EXPECT_EQ(iconFile, std::string(kFolder) + "BICO.ICO");
     EXPECT_EQ(description, "Torrent magnet created by Epiloom http://home.example/");
     if (onShortcut) onShortcut();
+    const auto failing = failingShortcuts.find(name);
+    if (failing != failingShortcuts.end()) return ShortcutResult::NotWritten(failing->second);
+    return ShortcutResult::Written();
   }
   bool Open(const std::string& target) override {
     Log("open " + (target.rfind(kFolder, 0) == 0 ? target.substr(sizeof kFolder - 1) : target));
-    const bool isShortcut = target.size() > 4 && target.compare(target.size() - 4, 4, ".lnk") == 0;
-    return isShortcut ? shortcutsOpen : true;
+    if (onOpen) onOpen();
+    return refusedLinks.count(target) == 0;
   }
 
   std::vector<std::string> log() const {
@@ -46,8 +54,10 @@ class RecordingShell : public HandOffShell {
     return log_;
   }
 
-  bool shortcutsOpen = true;  // false: the shell does not follow shortcuts (Wine)
+  std::map<std::string, std::string> failingShortcuts;  // file name -> why it is not written
+  std::set<std::string> refusedLinks;                   // links no program takes
   std::function<void()> onShortcut;
+  std::function<void()> onOpen;
 
  private:
   void Log(std::string line) {
@@ -122,15 +132,33 @@ const std::vector<std::string> kShortcutsMade = {
     "shortcut [2013-02-14] Beta S01E02.lnk -> magnet:?xt=BS01E02",
 };
 
+const std::string kQuestionOfAll =
+    "Launch the download of these 4 new episodes ?\n"
+    "Alpha S01E01\nAlpha S01E02\nBeta S01E01\nBeta S01E02\n"
+    "\n"
+    "(you can always find the torrents back\n"
+    "in Epiloom current folder:\n"
+    "C:\\Epiloom\\)";
+
+std::vector<std::string> Opens(const std::vector<std::string>& log) {
+  std::vector<std::string> opens;
+  for (const std::string& line : log) {
+    if (line.rfind("open ", 0) == 0) opens.push_back(line);
+  }
+  return opens;
+}
+
 TEST_F(SelectNewEpisodesTest, HandsEveryNewEpisodeOverInOrderAndOpensTheLastMadeFirst) {
   EXPECT_EQ(Run(), 4);
   EXPECT_EQ(window.log(), (std::vector<std::string>{"range 4", "step", "label Alpha S01E01", "step",
                                                     "label Alpha S01E02", "step", "label Beta S01E01", "step",
                                                     "label Beta S01E02"}));
+  // Each magnet link itself is opened, once: the shortcut stays the user's
+  // record, whether or not the shell would follow it.
   std::vector<std::string> expected = {"export"};
   expected.insert(expected.end(), kShortcutsMade.begin(), kShortcutsMade.end());
-  for (const char* opened : {"Beta S01E02", "Beta S01E01", "Alpha S01E02", "Alpha S01E01"}) {
-    expected.push_back(std::string("open [2013-02-14] ") + opened + ".lnk");
+  for (const char* opened : {"BS01E02", "BS01E01", "AS01E02", "AS01E01"}) {
+    expected.push_back(std::string("open magnet:?xt=") + opened);
   }
   EXPECT_EQ(shell.log(), expected);
   EXPECT_EQ(clock.sleeps(), (std::vector<int>{400, 400, 400, 400}));
@@ -139,9 +167,7 @@ TEST_F(SelectNewEpisodesTest, HandsEveryNewEpisodeOverInOrderAndOpensTheLastMade
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_TRUE(shown[0].question);
   EXPECT_EQ(shown[0].caption, "Epiloom");
-  EXPECT_EQ(shown[0].text.substr(shown[0].text.find(" 4 ") - 1, 3), "e 4");
-  EXPECT_NE(shown[0].text.find("\nAlpha S01E01\nAlpha S01E02\nBeta S01E01\nBeta S01E02\n\n"), std::string::npos);
-  EXPECT_EQ(shown[0].text.substr(shown[0].text.size() - sizeof kFolder), std::string(kFolder) + ")");
+  EXPECT_EQ(shown[0].text, kQuestionOfAll);
 
   // Advanced in memory and written at once.
   const std::string advanced = "\nAlpha|/a>S01E02L\nBeta|/b>S01E02H\n";
@@ -151,18 +177,179 @@ TEST_F(SelectNewEpisodesTest, HandsEveryNewEpisodeOverInOrderAndOpensTheLastMade
   EXPECT_EQ(folder.ReadFile("Epiloom.favorite"), "Alpha|/a>S01E02L\r\nBeta|/b>S01E02H\r\n");
 }
 
-TEST_F(SelectNewEpisodesTest, WhereTheShellDoesNotFollowShortcutsTheLinksAreOpenedThemselves) {
-  shell.shortcutsOpen = false;
-  EXPECT_EQ(Run(), 4);
-  std::vector<std::string> opens;
-  for (const std::string& line : shell.log()) {
-    if (line.rfind("open ", 0) == 0) opens.push_back(line);
+// A shortcut that cannot be written: its episode and the later ones of its
+// favourite are not handed over (not tried, not opened), the favourite
+// advances only to the newest episode before it, the others go on; the
+// question is about what was written and names the rest.
+TEST_F(SelectNewEpisodesTest, AnEpisodeWhoseShortcutIsNotWrittenIsNotHandedOver) {
+  struct Case {
+    const char* label;
+    std::map<std::string, std::string> failing;
+    int result;
+    std::vector<std::string> windowLog;
+    std::vector<std::string> shellLog;
+    int pauses;
+    std::string question;
+    std::string favoritesText;
+    std::optional<std::string> favoritesFile;
+  };
+  const std::string d = "[2013-02-14] ";
+  const std::string tail =
+      "They will be offered again at the next check.\n"
+      "\n"
+      "(you can always find the torrents back\n"
+      "in Epiloom current folder:\n"
+      "C:\\Epiloom\\)";
+  const std::string problem1 = "These new episodes could not be saved as shortcuts and were not handed over:\n";
+  const Case cases[] = {
+      {"a favourite's newest episode",
+       {{d + "Alpha S01E03.lnk", "disk full"}},
+       4,
+       {"range 5", "step", "label Alpha S01E01", "step", "label Alpha S01E02", "step", "label Alpha S01E03", "step",
+        "label Beta S01E01", "step", "label Beta S01E02"},
+       {"shortcut " + d + "Alpha S01E01.lnk -> magnet:?xt=AS01E01",
+        "shortcut " + d + "Alpha S01E02.lnk -> magnet:?xt=AS01E02",
+        "shortcut " + d + "Alpha S01E03.lnk -> magnet:?xt=AS01E03",
+        "shortcut " + d + "Beta S01E01.lnk -> magnet:?xt=BS01E01",
+        "shortcut " + d + "Beta S01E02.lnk -> magnet:?xt=BS01E02", "open magnet:?xt=BS01E02",
+        "open magnet:?xt=BS01E01", "open magnet:?xt=AS01E02", "open magnet:?xt=AS01E01"},
+       5,
+       "Launch the download of these 4 new episodes ?\n"
+       "Alpha S01E01\nAlpha S01E02\nBeta S01E01\nBeta S01E02\n\n" +
+           problem1 + "Alpha S01E03 (disk full)\n" + tail,
+       "\nAlpha|/a>S01E02L\nBeta|/b>S01E02H\n",
+       "Alpha|/a>S01E02L\r\nBeta|/b>S01E02H\r\n"},
+      {"a favourite's middle episode: the newest is not tried",
+       {{d + "Alpha S01E02.lnk", "a folder of that name is in the way"}},
+       3,
+       {"range 5", "step", "label Alpha S01E01", "step", "label Alpha S01E02", "step", "step", "label Beta S01E01",
+        "step", "label Beta S01E02"},
+       {"shortcut " + d + "Alpha S01E01.lnk -> magnet:?xt=AS01E01",
+        "shortcut " + d + "Alpha S01E02.lnk -> magnet:?xt=AS01E02",
+        "shortcut " + d + "Beta S01E01.lnk -> magnet:?xt=BS01E01",
+        "shortcut " + d + "Beta S01E02.lnk -> magnet:?xt=BS01E02", "open magnet:?xt=BS01E02",
+        "open magnet:?xt=BS01E01", "open magnet:?xt=AS01E01"},
+       4,
+       "Launch the download of these 3 new episodes ?\n"
+       "Alpha S01E01\nBeta S01E01\nBeta S01E02\n\n" +
+           problem1 + "Alpha S01E02 (a folder of that name is in the way)\nAlpha S01E03\n" + tail,
+       "\nAlpha|/a>S01E01L\nBeta|/b>S01E02H\n",
+       "Alpha|/a>S01E01L\r\nBeta|/b>S01E02H\r\n"},
+      {"each favourite's oldest episode",
+       {{d + "Alpha S01E01.lnk", "Access denied"}, {d + "Beta S01E01.lnk", "Access denied"}},
+       0,
+       {"range 5", "step", "label Alpha S01E01", "step", "step", "step", "label Beta S01E01", "step"},
+       {"shortcut " + d + "Alpha S01E01.lnk -> magnet:?xt=AS01E01",
+        "shortcut " + d + "Beta S01E01.lnk -> magnet:?xt=BS01E01"},
+       2,
+       // Nothing to ask: the error box alone.
+       problem1 +
+           "Alpha S01E01 (Access denied)\nAlpha S01E02\nAlpha S01E03\nBeta S01E01 (Access denied)\nBeta S01E02\n"
+           "They will be offered again at the next check.",
+       "\nAlpha|/a>S00E00L\nBeta|/b>S01E00H\n",
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    ShowStore caseStore;
+    caseStore.showTable = store.showTable;
+    caseStore.showTable[0] = Show("Alpha", "/a", "S00E00", {"S01E01", "S01E02", "S01E03"});
+    caseStore.lists = store.lists;
+    FakeProgramFolder caseFolder{kFolder};
+    caseFolder.Put("BICO.ICO", "present");
+    RecordingShell caseShell{caseFolder};
+    caseShell.failingShortcuts = c.failing;
+    FakeMessageBoxes caseBoxes;
+    caseBoxes.AnswerYes(true);
+    FakeClock caseClock;
+    RecordingDownloadView caseWindow;
+    NewEpisodeJob job(caseStore, caseFolder, caseClock, caseWindow, caseBoxes, caseShell, texts,
+                      "http://home.example/", cancel);
+
+    EXPECT_EQ(SelectNewEpisodes(job), c.result);
+    EXPECT_EQ(caseWindow.log(), c.windowLog);
+    EXPECT_EQ(caseShell.log(), c.shellLog);
+    EXPECT_EQ(caseClock.sleeps(), std::vector<int>(static_cast<std::size_t>(c.pauses), 400));
+    const auto shown = caseBoxes.shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, "Epiloom");
+    EXPECT_EQ(shown[0].question, c.result > 0);
+    if (c.result == 0) {
+      EXPECT_EQ(shown[0].kind, NoticeKind::Error);
+    }
+    EXPECT_EQ(shown[0].text, c.question);
+    EXPECT_EQ(caseStore.lists.favoritesText, c.favoritesText);
+    EXPECT_EQ(caseFolder.ReadFile("Epiloom.favorite"), c.favoritesFile);
   }
-  EXPECT_EQ(opens, (std::vector<std::string>{
-                       "open [2013-02-14] Beta S01E02.lnk", "open magnet:?xt=BS01E02",
-                       "open [2013-02-14] Beta S01E01.lnk", "open magnet:?xt=BS01E01",
-                       "open [2013-02-14] Alpha S01E02.lnk", "open magnet:?xt=AS01E02",
-                       "open [2013-02-14] Alpha S01E01.lnk", "open magnet:?xt=AS01E01"}));
+}
+
+// Where no program takes a magnet link, one error box after the last open
+// names the episodes that did not reach a torrent client and the folder of
+// their shortcuts; they stay handed over.
+TEST_F(SelectNewEpisodesTest, EpisodesNoProgramTookAreNamedInOneBoxAfterTheOpens) {
+  struct Case {
+    const char* label;
+    std::set<std::string> refused;
+    std::string lines;  // of the box; none when empty
+  };
+  const Case cases[] = {
+      {"no program takes magnet links",
+       {"magnet:?xt=AS01E01", "magnet:?xt=AS01E02", "magnet:?xt=BS01E01", "magnet:?xt=BS01E02"},
+       "Alpha S01E01\nAlpha S01E02\nBeta S01E01\nBeta S01E02\n"},
+      {"one link refused", {"magnet:?xt=BS01E01"}, "Beta S01E01\n"},
+      {"every link taken", {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    ShowStore caseStore;
+    caseStore.showTable = store.showTable;
+    caseStore.lists = store.lists;
+    FakeProgramFolder caseFolder{kFolder};
+    RecordingShell caseShell{caseFolder};
+    caseShell.refusedLinks = c.refused;
+    FakeMessageBoxes caseBoxes;
+    caseBoxes.AnswerYes(true);
+    FakeClock caseClock;
+    RecordingDownloadView caseWindow;
+    NewEpisodeJob job(caseStore, caseFolder, caseClock, caseWindow, caseBoxes, caseShell, texts,
+                      "http://home.example/", cancel);
+
+    EXPECT_EQ(SelectNewEpisodes(job), 4);
+    // Every link is tried, once, the last made first.
+    EXPECT_EQ(Opens(caseShell.log()),
+              (std::vector<std::string>{"open magnet:?xt=BS01E02", "open magnet:?xt=BS01E01",
+                                        "open magnet:?xt=AS01E02", "open magnet:?xt=AS01E01"}));
+    const auto shown = caseBoxes.shown();
+    ASSERT_EQ(shown.size(), c.lines.empty() ? 1u : 2u);
+    EXPECT_EQ(shown[0].text, kQuestionOfAll);
+    if (!c.lines.empty()) {
+      EXPECT_FALSE(shown[1].question);
+      EXPECT_EQ(shown[1].kind, NoticeKind::Error);
+      EXPECT_EQ(shown[1].caption, "Epiloom");
+      EXPECT_EQ(shown[1].text,
+                "These episodes did not reach a torrent client (no program opens magnet links):\n" + c.lines +
+                    "Their shortcuts stay in this folder; open them once a torrent client takes magnet links:\n"
+                    "C:\\Epiloom\\");
+    }
+    EXPECT_EQ(caseFolder.ReadFile("Epiloom.favorite"), "Alpha|/a>S01E02L\r\nBeta|/b>S01E02H\r\n");
+  }
+}
+
+// Two shows whose names differ only by commas, each with a new S01E01: two
+// files, both opened.
+TEST_F(SelectNewEpisodesTest, CommaTwinsGetAFileEachAndBothAreOpened) {
+  store.showTable = {Show("Law, Order", "/l1", "S00E00", {"S01E01"}), Show("Law Order", "/l2", "S00E00", {"S01E01"})};
+  store.showTable[1].episodes[0].magnetLink = "magnet:?xt=second";
+  store.lists.favoritesText = "\nLaw, Order|/l1>S00E00L\nLaw Order|/l2>S00E00L\n";
+  folder.Put("BICO.ICO", "present");
+  EXPECT_EQ(Run(), 2);
+  EXPECT_EQ(shell.log(), (std::vector<std::string>{
+                             "shortcut [2013-02-14] Law Order S01E01.lnk -> magnet:?xt=LS01E01",
+                             "shortcut [2013-02-14] Law Order S01E01 (2).lnk -> magnet:?xt=second",
+                             "open magnet:?xt=second",
+                             "open magnet:?xt=LS01E01",
+                         }));
+  EXPECT_EQ(folder.ReadFile("Epiloom.favorite"), "Law, Order|/l1>S01E01L\r\nLaw Order|/l2>S01E01L\r\n");
 }
 
 TEST_F(SelectNewEpisodesTest, NoOpensNothingButKeepsTheShortcutsAndTheAdvance) {
@@ -231,6 +418,20 @@ TEST_F(SelectNewEpisodesTest, AnAbandonedHandOffWritesNothingMore) {
     EXPECT_TRUE(caseBoxes.shown().empty());
     EXPECT_FALSE(caseFolder.Exists("Epiloom.favorite"));
   }
+}
+
+// Abandoned while the links are opened (every one refused): nothing more is
+// opened, and no box follows.
+TEST_F(SelectNewEpisodesTest, AbandonedWhileOpeningShowsNoMoreBoxes) {
+  for (const char* link : {"magnet:?xt=AS01E01", "magnet:?xt=AS01E02", "magnet:?xt=BS01E01", "magnet:?xt=BS01E02"}) {
+    shell.refusedLinks.insert(link);
+  }
+  shell.onOpen = [&] { cancel->Raise(); };
+  EXPECT_EQ(Run(), kHandOffAbandoned);
+  EXPECT_EQ(Opens(shell.log()), std::vector<std::string>{"open magnet:?xt=BS01E02"});
+  const auto shown = boxes.shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].question);
 }
 
 // The same on a real thread: the window abandons the worker while it makes

@@ -4,8 +4,8 @@
 // them back through the shell's link object. Prints one line per failed case
 // and a closing "N passed, N failed" line; the icon files and shortcuts stay
 // in the folder for the caller to compare.
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -120,8 +120,7 @@ void CheckComPointerOwner() {
       Check(!first && !second && third.get() == &object, "moving hands the pointer over");
       Check(object.releases == 0, "no release while owned", std::to_string(object.releases));
     }
-    Check(object.releases == 1 && object.references == 0, "released once at the end",
-          std::to_string(object.releases));
+    Check(object.releases == 1 && object.references == 0, "released once at the end", std::to_string(object.releases));
   }
   {
     Counted object;
@@ -143,8 +142,7 @@ void CheckComPointerOwner() {
       Check(same.get() == &object && object.references == 2, "another interface holds its own reference");
       Check(!none, "an interface the object lacks is empty");
     }
-    Check(object.references == 0 && object.releases == 2, "both references released",
-          std::to_string(object.releases));
+    Check(object.references == 0 && object.releases == 2, "both references released", std::to_string(object.releases));
   }
 }
 
@@ -156,8 +154,9 @@ void CheckShortcut(epiloom::ProgramFolderWin& folder, const std::string& name, c
                    const std::string& description) {
   const std::string folderPath = folder.Path();
   const std::string icon = folderPath + "BICO.ICO";
-  const bool created = epiloom::CreateShortcutFile(folderPath + name, magnet, "", folderPath, 5, icon, description);
-  Check(created, "shortcut object created", name);
+  const epiloom::ShortcutResult created =
+      epiloom::CreateShortcutFile(folderPath + name, magnet, "", folderPath, 5, icon, description);
+  Check(created.written && created.problem.empty(), "shortcut written", name + ": " + created.problem);
 
   const auto bytes = folder.ReadFile(name);
   Check(bytes.has_value(), "shortcut file written", name);
@@ -182,6 +181,62 @@ void CheckShortcut(epiloom::ProgramFolderWin& folder, const std::string& name, c
   Check(read.iconFile == icon && read.iconIndex == 0, "icon file, index 0",
         read.iconFile + "," + std::to_string(read.iconIndex));
   Check(read.description == description, "description", read.description);
+}
+
+// Closes the file handle it is given after 300 ms.
+DWORD WINAPI CloseAfterAMoment(void* handle) noexcept {
+  ::Sleep(300);
+  static_cast<epiloom::win::FileHandle*>(handle)->Reset();
+  return 0;
+}
+
+// A shortcut that cannot be written says so, and why: a folder in its place,
+// or a file another program holds open without sharing it. A hold that ends
+// within the retries does not stop it.
+void CheckShortcutProblems(epiloom::ProgramFolderWin& folder) {
+  const std::string folderPath = folder.Path();
+  const std::string icon = folderPath + "BICO.ICO";
+  const auto write = [&](const std::string& name) {
+    return epiloom::CreateShortcutFile(folderPath + name, "magnet:?xt=urn:btih:problem", "", folderPath, 5, icon,
+                                       "problem");
+  };
+
+  const std::string inTheWay = "[2013-02-14] In The Way S01E01.lnk";
+  Check(::CreateDirectoryA((folderPath + inTheWay).c_str(), nullptr) != FALSE, "folder made", inTheWay);
+  const epiloom::ShortcutResult blocked = write(inTheWay);
+  Check(!blocked.written, "a folder in the way: not written");
+  Check(blocked.problem == "a folder of that name is in the way", "a folder in the way: why", blocked.problem);
+  const DWORD attributes = ::GetFileAttributesA((folderPath + inTheWay).c_str());
+  Check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+        "the folder is left alone");
+  ::RemoveDirectoryA((folderPath + inTheWay).c_str());
+
+  const std::string heldName = "[2013-02-14] Held S01E01.lnk";
+  const std::string heldPath = folderPath + heldName;
+  {
+    epiloom::win::FileHandle held(::CreateFileA(heldPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Check(static_cast<bool>(held), "file held without sharing");
+    const epiloom::ShortcutResult refused = write(heldName);
+    Check(!refused.written, "a file held for good: not written");
+    Check(!refused.problem.empty() && refused.problem.find('\n') == std::string::npos && refused.problem.back() != '.',
+          "a file held for good: why, on one line", refused.problem);
+    std::printf("held file: %s\n", refused.problem.c_str());
+  }
+  {
+    // Released 300 ms after the first attempt: one of the later ones succeeds.
+    epiloom::win::FileHandle held(::CreateFileA(heldPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Check(static_cast<bool>(held), "file held without sharing, for a moment");
+    epiloom::win::KernelHandle release(::CreateThread(nullptr, 0, CloseAfterAMoment, &held, 0, nullptr));
+    Check(static_cast<bool>(release), "releasing thread started");
+    const epiloom::ShortcutResult written = write(heldName);
+    Check(written.written, "a file held for a moment: written after the hold", written.problem);
+    ::WaitForSingleObject(release.get(), INFINITE);
+    const Shortcut read = ReadShortcut(heldPath);
+    Check(read.loaded && read.description == "problem", "the shortcut written after the hold reads back");
+  }
+  ::DeleteFileA(heldPath.c_str());
 }
 
 }  // namespace
@@ -213,6 +268,7 @@ int main() {
   // existing file replaced by a second shortcut of the same name.
   CheckShortcut(folder, "[2013-02-14] Caf\xE9 S01E01.lnk", "magnet:?xt=urn:btih:first", "first");
   CheckShortcut(folder, "[2013-02-14] Caf\xE9 S01E01.lnk", magnet, description);
+  CheckShortcutProblems(folder);
 
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
