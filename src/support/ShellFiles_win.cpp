@@ -4,11 +4,13 @@
 #include <shlobj.h>
 
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "support/ComPtr_win.h"
 #include "support/IconFile.h"
 #include "support/ProgramFolder.h"
+#include "support/SystemProcedure_win.h"
 
 namespace epiloom {
 namespace {
@@ -38,6 +40,7 @@ BOOL CALLBACK AddGroupName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) noexcept
   }
   return TRUE;
 }
+static_assert(std::is_same_v<decltype(&AddGroupName), win::NoThrow<ENUMRESNAMEPROCA>>);
 
 std::wstring WideFromAnsi(const std::string& text) {
   if (text.empty()) return {};
