@@ -48,6 +48,11 @@ cmake --build build/win32 --target Epiloom
 # relocatable with ASLR and NX, large-address-aware, system DLLs only), and
 # the checker shows that it reports each of them missing from a copy.
 python3 tools/check_pe.py --self-test build/win32/Epiloom.exe
+# The release archive, from the exe just checked (README: "Getting it").
+version=$(sed -n 's/^project(Epiloom VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+rm -f "build/win32/Epiloom-$version-win32.zip"
+cpack --config build/win32/CPackConfig.cmake >/dev/null
+python3 tools/check_release_zip.py "build/win32/Epiloom-$version-win32.zip" build/win32/Epiloom.exe
 
 step "End-to-end tests of the 64-bit Epiloom.exe under Wine"
 cmake --workflow --preset win64-e2e
