@@ -93,7 +93,7 @@ bool IsDue(std::int32_t lastChecked, double now) {
 // check holds at most `window` pages ahead, downloading or arrived, however
 // many favourites it has, besides the one page it reads; a page the check
 // has gone past, and every page once it has stopped, is freed at once. What
-// that comes to in bytes is written in site/PageBuffer.h.
+// that comes to in bytes is worked out in site/DownloadLimits.h.
 struct AheadState {
   struct Slot {
     std::size_t favorite = 0;  // k - 1
