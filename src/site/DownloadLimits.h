@@ -15,7 +15,8 @@
 //     check frees its pages at once (EpisodePages.cpp): the arrived ones,
 //     8 x 16 = 128 MiB;
 //   - the page the check reads, and the reader's copy of one link's path
-//     (at most the rest of the page): 2 x 16 = 32 MiB;
+//     (at most the rest of the page): 2 x 16 = 32 MiB (a check cancelled
+//     while it reads a page holds as much until it has read it, a moment);
 //   - the records: 200 episodes per show, each at most a 255-byte link and a
 //     code, about 330 bytes with their string headers: 66 KB per favourite,
 //     6.5 MB for 100 favourites (the whole table, 10,000 shows all
