@@ -92,19 +92,19 @@ std::string WinInetFetcher::URLDownloadToString(const std::string& url) {
     return {};
   }
 
-  // A body longer than the announced length, or longer than the cap, fails
-  // as soon as it passes; one shorter than the announced length is a cut
-  // download.
+  // A body longer than the cap fails as soon as it passes it; one shorter
+  // than the announced length is a cut download. An announced length within
+  // the cap is taken at once. One over the cap is still read up to the cap
+  // before the download fails: refused at once, with the long answer left
+  // unread, the next request to the same server waited seconds under Wine
+  // (the update check's over-the-cap scenarios).
   PageBuffer body(maxBytes_);
   char lengthText[32] = {};
   DWORD lengthSize = sizeof lengthText;
   const bool announced =
       ::HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr) != FALSE;
-  unsigned long long length = 0;
-  if (announced) {
-    length = std::strtoull(lengthText, nullptr, 10);
-    if (length > maxBytes_ || !body.Expect(static_cast<std::size_t>(length))) return {};
-  }
+  const unsigned long long length = announced ? std::strtoull(lengthText, nullptr, 10) : 0;
+  if (announced && length <= maxBytes_) body.Expect(static_cast<std::size_t>(length));
   char buffer[16384];
   for (;;) {
     DWORD read = 0;
