@@ -79,7 +79,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handl
   }
 }
 
-INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   // The object arrives with WM_INITDIALOG; messages before it (WM_SETFONT)
   // get the default handling.
   if (message == WM_INITDIALOG) {

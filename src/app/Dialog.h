@@ -10,6 +10,7 @@
 
 #include "app/DialogTemplate.h"
 #include "app/Look.h"
+#include "support/SystemProcedure_win.h"
 #include "support/Win32Handles_win.h"
 
 namespace epiloom::win {
@@ -60,7 +61,8 @@ class Dialog {
   HWND hwnd_ = nullptr;
 
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  static_assert(std::is_same_v<decltype(&Procedure), NoThrow<DLGPROC>>);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
   bool modal_ = true;

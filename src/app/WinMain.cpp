@@ -28,7 +28,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!HoldNamedMutex(guardName)) return 0;
   if (!HoldNamedMutex(std::string("Epiloom") + "-updater")) return 0;
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  // Every common control class that a window of the program creates: the
+  // progress bars, the settings pages' up-down controls, and the standard
+  // controls in their common-controls 6 look. Wine registers them all
+  // anyway; Windows registers only what is asked for.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
 
   // Workers that outlive the window keep the application state alive through

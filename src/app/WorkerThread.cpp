@@ -1,11 +1,14 @@
 #include "app/WorkerThread.h"
 
 #include <memory>
+#include <type_traits>
+
+#include "support/SystemProcedure_win.h"
 
 namespace epiloom::win {
 namespace {
 
-DWORD WINAPI ThreadEntry(LPVOID parameter) {
+DWORD WINAPI ThreadEntry(LPVOID parameter) noexcept {
   std::unique_ptr<std::function<int()>> work(static_cast<std::function<int()>*>(parameter));
   try {
     return static_cast<DWORD>((*work)());
@@ -13,6 +16,7 @@ DWORD WINAPI ThreadEntry(LPVOID parameter) {
     return static_cast<DWORD>(-1);
   }
 }
+static_assert(std::is_same_v<decltype(&ThreadEntry), NoThrow<LPTHREAD_START_ROUTINE>>);
 
 }  // namespace
 

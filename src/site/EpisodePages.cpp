@@ -87,34 +87,53 @@ bool IsDue(std::int32_t lastChecked, double now) {
 // What the downloads ahead share with the check. Only the check's thread
 // and the download threads use it; the last one to let go frees it, with
 // its hold on the fetcher.
+//
+// Memory: the slots from `released` on hold the pages ahead, and a download
+// starts only for a slot less than `window` slots after `released`. So a
+// check holds at most `window` pages ahead, downloading or arrived, however
+// many favourites it has, besides the one page it reads; a page the check
+// has gone past, and every page once it has stopped, is freed at once. What
+// that comes to in bytes is worked out in site/DownloadLimits.h.
 struct AheadState {
   struct Slot {
+    std::size_t favorite = 0;  // k - 1
     std::string url;
     std::string body;
     bool arrived = false;
   };
 
-  AheadState(PageFetcher& pageFetcher, std::shared_ptr<const void> owner)
-      : fetcher(pageFetcher), fetcherOwner(std::move(owner)) {}
+  AheadState(PageFetcher& pageFetcher, std::shared_ptr<const void> owner, std::size_t pagesAhead)
+      : fetcher(pageFetcher), fetcherOwner(std::move(owner)), window(pagesAhead) {}
+
+  // Frees the slot's page, if any; the slot stays.
+  static void Drop(Slot& slot) { std::string().swap(slot.body); }
 
   PageFetcher& fetcher;
   std::shared_ptr<const void> fetcherOwner;  // keeps `fetcher` alive
+  const std::size_t window;
   std::mutex mutex;
-  std::condition_variable changed;
-  std::vector<Slot> slots;  // in the order of the favourites
-  std::size_t next = 0;     // the next slot to download
-  bool stopped = false;     // no new download starts
+  std::condition_variable changed;  // a page arrived
+  std::condition_variable room;     // the window moved, or the check stopped
+  std::vector<Slot> slots;          // in the order of the favourites
+  std::size_t next = 0;             // the next slot to download
+  std::size_t released = 0;         // the slots before it are taken or passed
+  bool stopped = false;             // no new download starts
 };
 
-// One download thread: takes the next slot in order, downloads it into the
-// slot's own buffer, and goes on until every slot is taken or the check
-// has stopped. A download in flight when the check ends runs to its end
-// (the fetcher's time-outs bound it) and its page is dropped.
+// One download thread: takes the next slot in order once it is inside the
+// window, downloads it into the slot's own buffer, and goes on until every
+// slot is taken or the check has stopped. A download in flight when the
+// check ends runs to its end (the fetcher's time-outs bound it) and its page
+// is dropped.
 void DownloadAhead(const std::shared_ptr<AheadState>& state) {
   for (;;) {
     std::size_t slot = 0;
     {
-      std::lock_guard lock(state->mutex);
+      std::unique_lock lock(state->mutex);
+      state->room.wait(lock, [&] {
+        return state->stopped || state->next == state->slots.size() ||
+               state->next < state->released + state->window;
+      });
       if (state->stopped || state->next == state->slots.size()) return;
       slot = state->next++;
     }
@@ -127,7 +146,8 @@ void DownloadAhead(const std::shared_ptr<AheadState>& state) {
     }
     {
       std::lock_guard lock(state->mutex);
-      state->slots[slot].body = std::move(body);
+      // A page the check has stopped for, or gone past, is not kept.
+      if (!state->stopped && slot >= state->released) state->slots[slot].body = std::move(body);
       state->slots[slot].arrived = true;
     }
     state->changed.notify_all();
@@ -148,10 +168,10 @@ class CheckPages {
   // order, with at most `atOnce` downloads at a time.
   void StartAhead(std::map<std::size_t, std::string> urls, int atOnce, std::shared_ptr<const void> fetcherOwner) {
     if (urls.empty() || atOnce < 2 || !fetcherOwner) return;
-    auto state = std::make_shared<AheadState>(fetcher_, std::move(fetcherOwner));
+    auto state = std::make_shared<AheadState>(fetcher_, std::move(fetcherOwner), static_cast<std::size_t>(atOnce));
     for (auto& [k, url] : urls) {
       slotOf_[k] = state->slots.size();
-      state->slots.push_back({std::move(url), {}, false});
+      state->slots.push_back({k, std::move(url), {}, false});
     }
     const std::size_t threads = std::min(static_cast<std::size_t>(atOnce), state->slots.size());
     std::size_t started = 0;
@@ -170,15 +190,30 @@ class CheckPages {
     state_ = std::move(state);
   }
 
-  // No download ahead starts any more.
+  // No download ahead starts any more, and the pages downloaded ahead are
+  // freed.
   void Stop() {
     if (!state_) return;
     {
       std::lock_guard lock(state_->mutex);
       state_->stopped = true;
+      for (AheadState::Slot& slot : state_->slots) AheadState::Drop(slot);
     }
+    state_->room.notify_all();
     state_.reset();
     slotOf_.clear();
+  }
+
+  // The check has come to favourite number k - 1: the pages of the
+  // favourites before it are not wanted any more (not due at their turn).
+  // Frees them and moves the window on.
+  void Reach(std::size_t k) {
+    if (!state_) return;
+    {
+      std::lock_guard lock(state_->mutex);
+      if (!Release(k)) return;
+    }
+    state_->room.notify_all();
   }
 
   // The page at `url` for favourite number k - 1: the one downloaded ahead
@@ -192,7 +227,9 @@ class CheckPages {
     std::unique_lock lock(state_->mutex);
     AheadState::Slot& ahead = state_->slots[slot];
     if (ahead.url != url) {
+      Release(k + 1);
       lock.unlock();
+      state_->room.notify_all();
       return fetcher_.URLDownloadToString(url);
     }
     // The cancel flag cannot wake the wait, so the wait looks at it often.
@@ -200,11 +237,27 @@ class CheckPages {
       if (cancel.Raised()) return std::nullopt;
       state_->changed.wait_for(lock, std::chrono::milliseconds(kCancelLookMs));
     }
-    return std::move(ahead.body);
+    std::string page = std::move(ahead.body);
+    Release(k + 1);
+    lock.unlock();
+    state_->room.notify_all();
+    return page;
   }
 
  private:
   static constexpr int kCancelLookMs = 10;
+
+  // Under the state's lock: frees the page of every slot whose favourite
+  // (k - 1) is less than `k` and moves the window past them. True when it
+  // moved.
+  bool Release(std::size_t k) {
+    const std::size_t before = state_->released;
+    while (state_->released < state_->slots.size() && state_->slots[state_->released].favorite < k) {
+      AheadState::Drop(state_->slots[state_->released]);
+      ++state_->released;
+    }
+    return state_->released != before;
+  }
 
   PageFetcher& fetcher_;
   std::shared_ptr<AheadState> state_;
@@ -316,6 +369,7 @@ int CheckEpisodePages(EpisodeCheckJob& job) {
 
   for (int k = 1; k <= count; ++k) {
     if (job.cancel->Raised()) return kCheckFailed;
+    pages.Reach(static_cast<std::size_t>(k - 1));
     const std::string_view name = FavoriteName(lines[static_cast<std::size_t>(k - 1)]);
     job.window.SetCurrentShow(std::string(TrimBlanks(name)));
     job.window.SetCounter(CounterText(k, count));

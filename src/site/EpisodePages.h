@@ -53,7 +53,8 @@ struct EpisodeCheckJob {
 
   // Up to this many pages of due favourites are downloaded ahead, at once,
   // on threads of their own; 1 downloads each page in its turn. Either way
-  // the dialog, the store and the result go through the same steps.
+  // the dialog, the store and the result go through the same steps. No more
+  // than this many pages are ever held ahead of the one the check reads.
   int pagesAtOnce = 1;
   // Owns `fetcher` and what it uses. A check that ends (cancelled, failed
   // or done) leaves its downloads ahead running without waiting for them;

@@ -1,6 +1,7 @@
 #include "site/PageDownload_win.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "site/EpisodePages.h"
 #include "support/Win32Handles_win.h"
@@ -63,6 +64,7 @@ WinInetFetcher::WinInetFetcher(unsigned timeoutMs, std::size_t maxBytes) : timeo
 std::string WinInetFetcher::URLDownloadToString(const std::string& url) {
   UrlParts parts;
   if (!CrackUrl(url, parts)) return {};
+  const DownloadGate::Place place(gate_);
 
   // The user's system proxy settings apply, as for the browser.
   win::InternetHandle session(::InternetOpenA("Epiloom", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
@@ -90,24 +92,28 @@ std::string WinInetFetcher::URLDownloadToString(const std::string& url) {
     return {};
   }
 
-  std::string body;
+  // A body longer than the cap fails as soon as it passes it; one shorter
+  // than the announced length is a cut download. An announced length within
+  // the cap is taken at once. One over the cap is still read up to the cap
+  // before the download fails: refused at once, with the long answer left
+  // unread, the next request to the same server waited seconds under Wine
+  // (the update check's over-the-cap scenarios).
+  PageBuffer body(maxBytes_);
+  char lengthText[32] = {};
+  DWORD lengthSize = sizeof lengthText;
+  const bool announced =
+      ::HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr) != FALSE;
+  const unsigned long long length = announced ? std::strtoull(lengthText, nullptr, 10) : 0;
+  if (announced && length <= maxBytes_) body.Expect(static_cast<std::size_t>(length));
   char buffer[16384];
   for (;;) {
     DWORD read = 0;
     if (!::InternetReadFile(request.get(), buffer, sizeof buffer, &read)) return {};
     if (read == 0) break;
-    if (body.size() + read > maxBytes_) return {};
-    body.append(buffer, read);
+    if (!body.Append(std::string_view(buffer, read))) return {};
   }
-
-  // A body shorter than the announced length is a cut download.
-  char lengthText[32] = {};
-  DWORD lengthSize = sizeof lengthText;
-  if (::HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr)) {
-    const unsigned long long announced = std::strtoull(lengthText, nullptr, 10);
-    if (announced != body.size()) return {};
-  }
-  return body;
+  if (announced && length != body.size()) return {};
+  return body.Take();
 }
 
 }  // namespace epiloom

@@ -5,12 +5,14 @@
 
 #include <cstdio>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "support/ComPtr_win.h"
 #include "support/FileRetry_win.h"
 #include "support/IconFile.h"
 #include "support/ProgramFolder.h"
+#include "support/SystemProcedure_win.h"
 
 namespace epiloom {
 namespace {
@@ -40,6 +42,7 @@ BOOL CALLBACK AddGroupName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) noexcept
   }
   return TRUE;
 }
+static_assert(std::is_same_v<decltype(&AddGroupName), win::NoThrow<ENUMRESNAMEPROCA>>);
 
 // Why a shortcut is missing when a folder holds its name.
 constexpr char kFolderInTheWay[] = "a folder of that name is in the way";

@@ -26,24 +26,30 @@ bool AskYesNo(HWND owner, const std::string& caption, const std::string& text, U
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_YESNO | icon | MB_TASKMODAL) == IDYES;
 }
 
+// The one place where a window procedure passes through an integer: both
+// ways it is typed WNDPROC, so a procedure of another type does not compile.
+WNDPROC ExchangeWindowProcedure(HWND window, WNDPROC procedure) {
+  return reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
 }  // namespace
 
 void ShowListBox::Attach(HWND mainWindow, HWND list) {
   mainWindow_ = mainWindow;
   list_ = list;
   ::SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  oldProc_ = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShowListBox::Procedure)));
+  oldProc_ = ExchangeWindowProcedure(list, &ShowListBox::Procedure);
 }
 
 void ShowListBox::Detach() {
   if (oldProc_ == nullptr) return;
-  ::SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+  ExchangeWindowProcedure(list_, oldProc_);
   ::SetWindowLongPtrA(list_, GWLP_USERDATA, 0);
   oldProc_ = nullptr;
 }
 
-LRESULT CALLBACK ShowListBox::Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ShowListBox::Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   auto* box = reinterpret_cast<ShowListBox*>(::GetWindowLongPtrA(list, GWLP_USERDATA));
   if (box == nullptr || box->oldProc_ == nullptr) return ::DefWindowProcA(list, message, wParam, lParam);
   // No exception may unwind into the system's code that called us.

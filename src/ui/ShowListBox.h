@@ -10,6 +10,7 @@
 
 #include "app/Application.h"
 #include "support/ShowListView.h"
+#include "support/SystemProcedure_win.h"
 
 namespace epiloom::ui {
 
@@ -37,7 +38,8 @@ class ShowListBox {
   void OnContextMenu(LPARAM position, HMENU showMenu, HMENU favouriteMenu);
 
  private:
-  static LRESULT CALLBACK Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  static_assert(std::is_same_v<decltype(&Procedure), win::NoThrow<WNDPROC>>);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Forward(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DrawItem(const DRAWITEMSTRUCT& item, WPARAM wParam);

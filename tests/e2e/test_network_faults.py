@@ -59,8 +59,8 @@ FOLDER = {
 DOWNLOAD_TIMEOUT_S = 1.5  # EPILOOM_DOWNLOAD_TIMEOUT_MS of the e2e build
 FAILED_LOAD_PAUSE_S = 2.0  # the pause after a failed show list or episode page
 SLACK_S = 2.5  # a program start, the driver's polling, a loaded machine
-MAX_BYTES = 64 << 20  # WinInetFetcher::kDefaultMaxBytes, the cap the program ships with
-OVER_CAP_S = 3.0  # 64 MiB over loopback
+MAX_BYTES = 16 << 20  # WinInetFetcher::kDefaultMaxBytes, the cap the program ships with
+OVER_CAP_S = 3.0  # 16 MiB over loopback, with room to spare
 
 PROBLEM = BUILT_IN["Problem"].strip()
 QUESTION = BUILT_IN["NewVersion1"] + "\n" + BUILT_IN["NewVersion2"]

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -406,6 +407,58 @@ INSTANTIATE_TEST_SUITE_P(Moments, CancelledWhileWaiting,
                          ::testing::Values(CancelPoint{"ForTheFirstPage", 0}, CancelPoint{"ForTheFourthPage", 3},
                                            CancelPoint{"ForTheNinthPage", 8}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// Stands between the check and the fetcher: notes, as each download starts,
+// how far its favourite is ahead of the one the dialog shows.
+class LeadWatch : public PageFetcher {
+ public:
+  LeadWatch(PageFetcher& fetcher, const RecordingEpisodeCheckView& dialog) : fetcher_(fetcher), dialog_(dialog) {}
+  std::string URLDownloadToString(const std::string& url) override {
+    const std::string counter = dialog_.Counter();  // "(k/20)", empty before the first favourite
+    const int shown = counter.empty() ? 0 : std::stoi(counter.substr(1));
+    const int wanted = std::stoi(url.substr(url.find("/Show") + 5));
+    {
+      std::lock_guard lock(mutex_);
+      lead_ = std::max(lead_, wanted - shown);
+    }
+    return fetcher_.URLDownloadToString(url);
+  }
+  int lead() const {
+    std::lock_guard lock(mutex_);
+    return lead_;
+  }
+
+ private:
+  PageFetcher& fetcher_;
+  const RecordingEpisodeCheckView& dialog_;
+  mutable std::mutex mutex_;
+  int lead_ = 0;
+};
+
+TEST_F(PagesAhead, HoldsAtMostTheFixedNumberOfPagesAheadOfTheOneItReads) {
+  // The first page is held; every other one answers at once. Pages ahead
+  // stay in memory until the check reads them, so downloads must not run
+  // through all the favourites while it waits for the first.
+  for (int k = 2; k <= 20; ++k) fetcher.Open(UrlOf("Show" + std::to_string(k)));
+  LeadWatch lead(fetcher, dialog);
+  job = std::make_unique<EpisodeCheckJob>(store, lead, clock, dialog, kSite, cancel);
+  job->pagesAtOnce = kEpisodePagesAtOnce;
+  job->fetcherOwner = watch.Owner();
+  worker = std::thread([this] { result = CheckEpisodePages(*job); });
+  fetcher.WaitUntilHeld(1);
+  // Time for downloads beyond the window to start, were they allowed: a
+  // bounded wait that ends early once every page has been asked for.
+  for (int waited = 0; waited < 200 && fetcher.requests().size() < 20; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  Finish();
+  EXPECT_EQ(result, 20);
+  EXPECT_EQ(fetcher.requests().size(), 20u);
+  // Favourite n is asked for only once the dialog shows n - 8 or later: the
+  // page of n - 9 and those before it have been taken.
+  EXPECT_LE(lead.lead(), kEpisodePagesAtOnce);
+  EXPECT_GE(lead.lead(), kEpisodePagesAtOnce - 1);  // and the window is used
+}
 
 TEST_F(PagesAhead, FailedPageEndsTheCheckWithoutWaitingForTheOthers) {
   fetcher.Open(UrlOf("Show1"));
